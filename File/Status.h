@@ -1,0 +1,12 @@
+#pragma once
+
+// Status codes of the file library. Every status other than STATUS_OK is odd,
+// so a caller can tell failure from success by the lowest bit alone; this is
+// also what lets an opening operation return a handle or a status in one value.
+enum
+{
+    STATUS_OK = 0,
+    STATUS_ERROR = 1,      // the system refused an open, a read or a write
+    STATUS_END = 3,        // no byte of the input is left to read
+    STATUS_NO_MEMORY = 7,  // no memory for a handle record
+};

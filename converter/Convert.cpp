@@ -1,0 +1,80 @@
+// The conversion loop: directives set the width and byte order, every other
+// token must be a number, written as one value of the current width.
+
+#include "converter/Converter.h"
+
+#include <cstring>
+
+// Applies a one-letter directive; false if the token is not one.
+static bool ApplyDirective(CONVERTER_T *c)
+{
+    if (c->tokenLength != 1)
+        return false;
+    switch (c->token[0])
+    {
+    case 'B': c->size = 0; return true;
+    case 'W': c->size = 1; return true;
+    case 'D': c->size = 2; return true;
+    case 'b': c->bigEndian = 1; return true;
+    case 'l': c->bigEndian = 0; return true;
+    default: return false;
+    }
+}
+
+int EmitValue(CONVERTER_T *c, std::uint32_t value)
+{
+    std::size_t count = c->size == 1 ? 2 : c->size == 2 ? 4 : 1;
+    std::uint8_t bytes[4];
+    for (std::size_t i = 0; i < count; i++)
+    {
+        std::size_t shift = c->bigEndian ? count - 1 - i : i;
+        bytes[i] = static_cast<std::uint8_t>(value >> (8 * shift));
+    }
+    return File_Write(c->output, bytes, count);
+}
+
+static void RecordStop(const CONVERTER_T *c, CONVERT_STOP_T *stop)
+{
+    stop->line = c->tokenLine;
+    stop->tokenLength = c->tokenLength;
+    std::memcpy(stop->token, c->token, sizeof stop->token);
+}
+
+static int ConvertTokens(CONVERTER_T *c)
+{
+    for (;;)
+    {
+        int status = Reader_NextToken(c);
+        if (status == STATUS_END)
+            return STATUS_OK;
+        if (status != STATUS_OK)
+            return status;
+        if (ApplyDirective(c))
+            continue;
+        // A zero byte inside a token would cut its text short.
+        bool wholeText = std::strlen(c->token) == c->tokenLength;
+        if (!wholeText || !IsNumberText(c->token))
+            return STATUS_BAD_TOKEN;
+        if (EmitValue(c, ParseNumber(c->token)) != STATUS_OK)
+            return STATUS_WRITE_ERROR;
+    }
+}
+
+int Convert_Run(HFILE_T *output, HFILE_T *input, CONVERT_STOP_T *stop)
+{
+    CONVERTER_T c = {};
+    c.input = input;
+    c.output = output;
+    c.line = 1;
+
+    // remaining is 32 bits wide: a larger input is refused, never cut short.
+    std::uint64_t size;
+    if (File_GetSize(input, &size) != STATUS_OK || size > UINT32_MAX)
+        return STATUS_ERROR;
+    c.remaining = static_cast<std::uint32_t>(size);
+
+    Reader_Advance(&c);  // primes the lookahead; the reader keeps an end or failure
+    int status = ConvertTokens(&c);
+    RecordStop(&c, stop);
+    return status;
+}
