@@ -51,3 +51,14 @@ int EmitValue(CONVERTER_T *converter, std::uint32_t value);
 // Number syntax: decimal, octal after a leading 0, hexadecimal after 0x/0X.
 bool IsNumberText(const char *text);
 std::uint32_t ParseNumber(const char *text);
+
+// The whole tool: banner, argument check, opening, conversion, messages,
+// closing. Returns the process's exit status.
+enum
+{
+    EXIT_CONVERTED = 0,    // the input was converted completely
+    EXIT_USAGE = 1,        // not exactly two arguments
+    EXIT_CANNOT_OPEN = 2,  // a file could not be opened or created
+    EXIT_STOPPED = 3,      // the conversion stopped early
+};
+int Numpress_Main(int argc, char **argv);

@@ -1,0 +1,105 @@
+// File handles, and their heap, over MEMORY_FILES_T buffers.
+
+#include "File/File.h"
+#include "File/Memory/MemoryFiles.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+struct HFILE_T
+{
+    const char *tag;
+    int os;  // INPUT_FILE or OUTPUT_FILE
+};
+
+enum { INPUT_FILE, OUTPUT_FILE };
+
+static const char HANDLE_TAG[] = "HFILE_T";
+static MEMORY_FILES_T files;
+
+#define CHECK_HANDLE(file) \
+    if ((file)->tag != HANDLE_TAG) Assert_Fail(__FILE__, __LINE__)
+
+MEMORY_FILES_T *MemoryFiles_Reset(const void *input, std::size_t size)
+{
+    files = MEMORY_FILES_T{};
+    files.input = static_cast<const std::uint8_t *>(input);
+    files.inputSize = size;
+    files.reportedSize = size;
+    return &files;
+}
+
+void *Mem_Alloc(std::size_t size)
+{
+    return ++files.allocs == files.failAlloc ? nullptr : std::malloc(size);
+}
+
+void Mem_Free(void *block)
+{
+    std::free(block);
+}
+
+static HFILE_T *Open(int os)
+{
+    HFILE_T *file = static_cast<HFILE_T *>(Mem_Alloc(sizeof(HFILE_T)));
+    if (file == nullptr)
+        return reinterpret_cast<HFILE_T *>(std::uintptr_t{STATUS_NO_MEMORY});
+    file->tag = HANDLE_TAG;
+    file->os = os;
+    files.openHandles++;
+    return file;
+}
+
+HFILE_T *File_OpenRead(const char *)
+{
+    return Open(INPUT_FILE);
+}
+
+HFILE_T *File_Create(const char *)
+{
+    files.output.clear();
+    return Open(OUTPUT_FILE);
+}
+
+int File_Read(HFILE_T *file, void *buffer, std::size_t count)
+{
+    CHECK_HANDLE(file);
+    std::size_t left = files.inputSize - files.inputRead;
+    if (++files.reads == files.failRead || file->os != INPUT_FILE || left == 0)
+        return STATUS_ERROR;
+    count = std::min(count, left);
+    std::memcpy(buffer, files.input + files.inputRead, count);
+    files.inputRead += count;
+    return STATUS_OK;
+}
+
+int File_Write(HFILE_T *file, const void *buffer, std::size_t count)
+{
+    CHECK_HANDLE(file);
+    files.writeCounts.push_back(count);
+    ++files.writes;
+    if (files.writes == files.failWrite || file->os != OUTPUT_FILE)
+        return STATUS_ERROR;
+    bool isShort = files.writes == files.shortWrite;
+    const std::uint8_t *bytes = static_cast<const std::uint8_t *>(buffer);
+    files.output.insert(files.output.end(), bytes, bytes + count - isShort);
+    return isShort ? STATUS_ERROR : STATUS_OK;
+}
+
+int File_GetSize(HFILE_T *file, std::uint64_t *size)
+{
+    CHECK_HANDLE(file);
+    if (files.sizeUnknown)
+        return STATUS_ERROR;
+    *size = file->os == INPUT_FILE ? files.reportedSize : files.output.size();
+    return STATUS_OK;
+}
+
+void File_Close(HFILE_T *file)
+{
+    CHECK_HANDLE(file);
+    file->tag = nullptr;
+    files.openHandles--;
+    Mem_Free(file);
+}

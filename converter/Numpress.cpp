@@ -1,0 +1,83 @@
+// The command line, the files and the messages around one conversion.
+
+#include "converter/Converter.h"
+
+#include <cstdio>
+
+// Shows a token's bytes so that the message stays one printable line:
+// bytes outside '!'..'~', backslashes and quotes become \xHH.
+static void ShowToken(const CONVERT_STOP_T *stop, char *shown)
+{
+    static const char HEX[] = "0123456789ABCDEF";
+    for (std::uint32_t i = 0; i < stop->tokenLength; i++)
+    {
+        unsigned char byte = static_cast<unsigned char>(stop->token[i]);
+        if (byte < 0x21 || byte > 0x7E || byte == '\\' || byte == '\'')
+        {
+            *shown++ = '\\';
+            *shown++ = 'x';
+            *shown++ = HEX[byte >> 4];
+            *shown++ = HEX[byte & 15];
+        }
+        else
+            *shown++ = static_cast<char>(byte);
+    }
+    *shown = 0;
+}
+
+static void ReportStop(int status, const CONVERT_STOP_T *stop,
+                       const char *inName, const char *outName)
+{
+    char shown[TOKEN_MAX * 4 + 1];
+    switch (status)
+    {
+    case STATUS_BAD_TOKEN:
+        ShowToken(stop, shown);
+        std::printf("ERROR: Bad token '%s' at line %u.\n", shown, stop->line);
+        break;
+    case STATUS_TOKEN_TOO_LONG:
+        std::printf("ERROR: Token too long at line %u.\n", stop->line);
+        break;
+    case STATUS_WRITE_ERROR:
+        std::printf("ERROR: Cannot write '%s'.\n", outName);
+        break;
+    default:
+        std::printf("ERROR: Cannot read '%s'.\n", inName);
+        break;
+    }
+}
+
+int Numpress_Main(int argc, char **argv)
+{
+    std::printf("Numpress " NUMPRESS_VERSION ": text to binary converter\n");
+    if (argc != 3)
+    {
+        std::printf("Usage> Numpress <in file> <out file>\n");
+        return EXIT_USAGE;
+    }
+    const char *inName = argv[1];
+    const char *outName = argv[2];
+
+    HFILE_T *input = File_OpenRead(inName);
+    if (File_IsStatus(input))
+    {
+        std::printf("ERROR: Cannot open '%s'.\n", inName);
+        return EXIT_CANNOT_OPEN;
+    }
+    HFILE_T *output = File_Create(outName);
+    if (File_IsStatus(output))
+    {
+        std::printf("ERROR: Cannot open '%s'.\n", outName);
+        File_Close(input);
+        return EXIT_CANNOT_OPEN;
+    }
+
+    CONVERT_STOP_T stop;
+    int status = Convert_Run(output, input, &stop);
+    if (status != STATUS_OK)
+        ReportStop(status, &stop, inName, outName);
+
+    File_Close(output);
+    File_Close(input);
+    return status == STATUS_OK ? EXIT_CONVERTED : EXIT_STOPPED;
+}
