@@ -75,6 +75,11 @@ const READER_CASE_T READER_CASES[] = {
     {"file shorter than its size", "12", {"12", "<ERROR>", "<ERROR>"}, 0, 5},
 };
 
+void PrintTo(const READER_CASE_T &test, std::ostream *out)
+{
+    *out << test.name;
+}
+
 class ReaderTest : public testing::TestWithParam<READER_CASE_T> {};
 
 TEST_P(ReaderTest, YieldsTokensThenRemembersHowItEnded)

@@ -1,0 +1,198 @@
+// The file library on real files. This program brings its own heap, so that
+// tests can refuse memory and count the records still allocated.
+
+#include "File/File.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+static bool refuseMemory;
+static int liveBlocks;
+
+void *Mem_Alloc(std::size_t size)
+{
+    if (refuseMemory)
+        return nullptr;
+    liveBlocks++;
+    return std::malloc(size);
+}
+
+void Mem_Free(void *block)
+{
+    liveBlocks -= block != nullptr;
+    std::free(block);
+}
+
+namespace {
+
+using std::string;
+
+class FileTest : public testing::Test
+{
+protected:
+    string dir;
+
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/numpress-file-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir = pattern;
+        refuseMemory = false;
+        liveBlocks = 0;
+    }
+
+    void TearDown() override
+    {
+        EXPECT_EQ(liveBlocks, 0) << "a handle record was not freed";
+        std::filesystem::remove_all(dir);
+    }
+
+    string Path(const char *name) { return dir + "/" + name; }
+
+    string Write(const char *name, const string &text)
+    {
+        std::ofstream(Path(name), std::ios::binary) << text;
+        return Path(name);
+    }
+
+    string Read(const string &path)
+    {
+        std::ostringstream text;
+        text << std::ifstream(path, std::ios::binary).rdbuf();
+        return text.str();
+    }
+};
+
+// The lowest free descriptor: unchanged if an operation left none open.
+int NextDescriptor()
+{
+    int fd = dup(0);
+    close(fd);
+    return fd;
+}
+
+TEST_F(FileTest, OpeningAMissingFileFailsAndFreesItsRecord)
+{
+    HFILE_T *result = File_OpenRead(Path("missing").c_str());
+    ASSERT_TRUE(File_IsStatus(result));
+    EXPECT_EQ(File_StatusOf(result), STATUS_ERROR);
+}
+
+TEST_F(FileTest, OnlyRegularFilesAreOpenedForReading)
+{
+    ASSERT_EQ(mkfifo(Path("fifo").c_str(), 0600), 0);
+    for (string name : {Path("fifo"), dir, string("/dev/null")})
+    {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(File_StatusOf(File_OpenRead(name.c_str())), STATUS_ERROR);
+    }
+}
+
+TEST_F(FileTest, ReadsWhatIsThereThenFailsAtTheEnd)
+{
+    HFILE_T *file = File_OpenRead(Write("in", "ab").c_str());
+    ASSERT_FALSE(File_IsStatus(file));
+    std::uint64_t size = 0;
+    EXPECT_EQ(File_GetSize(file, &size), STATUS_OK);
+    EXPECT_EQ(size, 2u);
+    char bytes[4] = {};
+    EXPECT_EQ(File_Read(file, bytes, 1), STATUS_OK);
+    EXPECT_EQ(File_Read(file, bytes + 1, 1), STATUS_OK);
+    EXPECT_EQ(File_Read(file, bytes + 2, 1), STATUS_ERROR);
+    EXPECT_STREQ(bytes, "ab");
+    File_Close(file);
+}
+
+TEST_F(FileTest, SizeIsNotCutToThirtyTwoBits)
+{
+    string path = Write("huge", "");
+    ASSERT_EQ(truncate(path.c_str(), 0x100000002ll), 0);
+    HFILE_T *file = File_OpenRead(path.c_str());
+    std::uint64_t size = 0;
+    EXPECT_EQ(File_GetSize(file, &size), STATUS_OK);
+    EXPECT_EQ(size, 0x100000002ull);
+    File_Close(file);
+}
+
+TEST_F(FileTest, CreatingTruncatesAnExistingFile)
+{
+    string path = Write("out", "old contents");
+    HFILE_T *file = File_Create(path.c_str());
+    ASSERT_FALSE(File_IsStatus(file));
+    EXPECT_EQ(Read(path), "");
+    EXPECT_EQ(File_Write(file, "\x01\x02", 2), STATUS_OK);
+    File_Close(file);
+    EXPECT_EQ(Read(path), "\x01\x02");
+}
+
+TEST_F(FileTest, AFileOpenForReadingCannotBeCreatedOverByAnyName)
+{
+    string path = Write("in", "keep me");
+    ASSERT_EQ(link(path.c_str(), Path("hard").c_str()), 0);
+    ASSERT_EQ(symlink(path.c_str(), Path("soft").c_str()), 0);
+    HFILE_T *input = File_OpenRead(path.c_str());
+    ASSERT_FALSE(File_IsStatus(input));
+    for (string name : {path, Path("hard"), Path("soft")})
+    {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(File_StatusOf(File_Create(name.c_str())), STATUS_ERROR);
+    }
+    File_Close(input);
+    EXPECT_EQ(Read(path), "keep me");
+}
+
+TEST_F(FileTest, WritesToDevicesAndReportsAFullOne)
+{
+    HFILE_T *null = File_Create("/dev/null");
+    ASSERT_FALSE(File_IsStatus(null));
+    EXPECT_EQ(File_Write(null, "abcd", 4), STATUS_OK);
+    File_Close(null);
+    HFILE_T *full = File_Create("/dev/full");
+    ASSERT_FALSE(File_IsStatus(full));
+    EXPECT_EQ(File_Write(full, "abcd", 4), STATUS_ERROR);
+    File_Close(full);
+}
+
+TEST_F(FileTest, WithoutMemoryNoFileIsOpened)
+{
+    string path = Write("in", "x");
+    int before = NextDescriptor();
+    refuseMemory = true;
+    EXPECT_EQ(File_StatusOf(File_OpenRead(path.c_str())), STATUS_NO_MEMORY);
+    EXPECT_EQ(File_StatusOf(File_Create(Path("out").c_str())), STATUS_NO_MEMORY);
+    EXPECT_EQ(NextDescriptor(), before);
+    EXPECT_EQ(access(Path("out").c_str(), F_OK), -1) << "the output was created";
+}
+
+// A record of another kind, whose tag holds the same text at another address:
+// the check compares the pointer, not the text.
+struct OTHER_T
+{
+    const char *tag;
+    int os;
+};
+
+TEST(FileDeathTest, AHandleOfAnotherKindEndsTheProcessWithAReport)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    static char text[] = "HFILE_T";
+    OTHER_T other = {text, 0};
+    HFILE_T *file = reinterpret_cast<HFILE_T *>(&other);
+    const char *report = "^Assertion fail: File\\.cpp\\([0-9]+\\)\n$";
+    char byte;
+    std::uint64_t size;
+    EXPECT_EXIT(File_Read(file, &byte, 1), testing::ExitedWithCode(4), report);
+    EXPECT_EXIT(File_Write(file, &byte, 1), testing::ExitedWithCode(4), report);
+    EXPECT_EXIT(File_GetSize(file, &size), testing::ExitedWithCode(4), report);
+    EXPECT_EXIT(File_Close(file), testing::ExitedWithCode(4), report);
+}
+
+}  // namespace
