@@ -60,13 +60,9 @@ struct RUN_CASE_T
 const std::string DIGITS_33(33, '1');
 
 const RUN_CASE_T RUN_CASES[] = {
-    {"# header\nD b 0x12345678\nW 258 l 258\nB 255 256\n",
-     {0x12, 0x34, 0x56, 0x78, 0x01, 0x02, 0x02, 0x01, 0xFF, 0x00}, STATUS_OK},
     {"b W 1 B 2 D 3", {0x00, 0x01, 0x02, 0x00, 0x00, 0x00, 0x03}, STATUS_OK},
-    {"1 -1 2", {0x01}, STATUS_BAD_TOKEN, 1, "-1"},
     {"1\n2 # x\n  BW 3", {0x01, 0x02}, STATUS_BAD_TOKEN, 3, "BW"},
     {std::string("W\0zz 1", 6), {}, STATUS_BAD_TOKEN, 1, std::string("W\0zz", 4)},
-    {"7 0x", {0x07}, STATUS_BAD_TOKEN, 1, "0x"},
     {"1\r\n" + DIGITS_33, {0x01}, STATUS_TOKEN_TOO_LONG, 2},
     {"1 2", {}, STATUS_ERROR, 0, "", 0x100000002ull},
     {"1 2", {0x01, 0x02}, STATUS_ERROR, 0, "", 5},  // the file shrank after it was sized
