@@ -68,6 +68,8 @@ const E2E_CASE_T E2E_CASES[] = {
      "in.txt link.txt", SETUP_SYMLINK},
     {"input_of_4_GiB", "", "", 3, "ERROR: Cannot read 'in.txt'.\n", "in.txt out.bin",
      SETUP_HUGE_INPUT},
+    {"backslash_in_output_path", "1", nullptr, 2, "ERROR: Cannot open 'none\\out.bin'.\n",
+     "in.txt 'none\\out.bin'", SETUP_NONE, ON_WINDOWS},
     {"full_device", "1 2", nullptr, 3, "ERROR: Cannot write '/dev/full'.\n",
      "in.txt /dev/full", SETUP_NONE, ON_POSIX},
     {"fifo_as_input", "", nullptr, 2, "ERROR: Cannot open 'fifo'.\n", "fifo out.bin",

@@ -1,11 +1,12 @@
 // Runs the built program on each case of the table, in a directory of its own.
 //
-// NUMPRESS_COMMAND starts the program (a command prefix may stand before it,
-// such as an emulator); NUMPRESS_EOL=crlf expects messages ended by CR LF;
-// NUMPRESS_PLATFORM=windows selects the cases of that platform.
+// Arguments after GoogleTest's own: --program=COMMAND starts the program and
+// --probe=COMMAND the assertion probe (an emulator may stand before either);
+// --windows selects the cases of Windows and expects lines ended by CR LF.
 
 #include "EndToEndCases.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -28,11 +29,12 @@ namespace {
 namespace fs = std::filesystem;
 using std::string;
 
-string Environment(const char *name, const char *otherwise)
+struct TARGET_T
 {
-    const char *value = std::getenv(name);
-    return value ? value : otherwise;
-}
+    string program = "numpress";
+    string probe = "assert_probe";
+    bool windows = false;
+} target;
 
 string ReadFile(const fs::path &path)
 {
@@ -75,12 +77,11 @@ void Prepare(const E2E_CASE_T &test, const fs::path &dir)
     }
 }
 
-// Runs the program in dir; returns its exit status and what it printed.
-int RunProgram(const fs::path &dir, const string &args, string *printed)
+// Runs a command in dir; returns its exit status and what it printed.
+int RunCommand(const fs::path &dir, const string &command, string *printed)
 {
-    string command = "cd '" + dir.string() + "' && " +
-                     Environment("NUMPRESS_COMMAND", "numpress") + " " + args + " </dev/null";
-    FILE *pipe = popen(command.c_str(), "r");
+    string line = "cd '" + dir.string() + "' && " + command + " </dev/null";
+    FILE *pipe = popen(line.c_str(), "r");
     if (pipe == nullptr)
         return -1;
     char buffer[256];
@@ -96,10 +97,9 @@ class EndToEnd : public testing::TestWithParam<E2E_CASE_T> {};
 TEST_P(EndToEnd, Case)
 {
     const E2E_CASE_T &test = GetParam();
-    bool onWindows = Environment("NUMPRESS_PLATFORM", "posix") == "windows";
-    if (!(test.platforms & (onWindows ? ON_WINDOWS : ON_POSIX)))
+    if (!(test.platforms & (target.windows ? ON_WINDOWS : ON_POSIX)))
         GTEST_SKIP() << "not a case of this platform";
-    string eol = Environment("NUMPRESS_EOL", "lf") == "crlf" ? "\r\n" : "\n";
+    string eol = target.windows ? "\r\n" : "\n";
 
     fs::path dir = fs::temp_directory_path() / ("numpress-e2e-" + std::to_string(getpid()));
     fs::remove_all(dir);
@@ -107,7 +107,8 @@ TEST_P(EndToEnd, Case)
     Prepare(test, dir);
 
     string printed;
-    EXPECT_EQ(RunProgram(dir, test.args, &printed), test.exitStatus);
+    string command = target.program + " " + test.args;
+    EXPECT_EQ(RunCommand(dir, command, &printed), test.exitStatus);
 
     std::size_t bannerEnd = printed.find(eol);
     ASSERT_NE(bannerEnd, string::npos) << printed;
@@ -134,4 +135,37 @@ INSTANTIATE_TEST_SUITE_P(Cases, EndToEnd, testing::ValuesIn(E2E_CASES),
                              return string(info.param.name);
                          });
 
+// A handle operation on a record of another kind ends the process with
+// status 4. On POSIX the report goes to standard error; on Windows it is a
+// message box, which returns at once where there is no display.
+class AssertReport : public testing::TestWithParam<const char *> {};
+
+TEST_P(AssertReport, EndsTheProcess)
+{
+    string printed;
+    string command = target.probe + " " + GetParam() + " 2>&1";
+    EXPECT_EQ(RunCommand(fs::temp_directory_path(), command, &printed), 4) << printed;
+    string report = target.windows ? "" : "Assertion fail: File\\.cpp\\([0-9]+\\)\n";
+    EXPECT_THAT(printed, testing::MatchesRegex(report));
+}
+
+INSTANTIATE_TEST_SUITE_P(Operations, AssertReport,
+                         testing::Values("read", "write", "size", "close"));
+
 }  // namespace
+
+int main(int argc, char **argv)
+{
+    testing::InitGoogleTest(&argc, argv);
+    for (int i = 1; i < argc; i++)
+    {
+        string arg = argv[i];
+        if (arg.rfind("--program=", 0) == 0)
+            target.program = arg.substr(10);
+        else if (arg.rfind("--probe=", 0) == 0)
+            target.probe = arg.substr(8);
+        else if (arg == "--windows")
+            target.windows = true;
+    }
+    return RUN_ALL_TESTS();
+}

@@ -172,27 +172,4 @@ TEST_F(FileTest, WithoutMemoryNoFileIsOpened)
     EXPECT_EQ(access(Path("out").c_str(), F_OK), -1) << "the output was created";
 }
 
-// A record of another kind, whose tag holds the same text at another address:
-// the check compares the pointer, not the text.
-struct OTHER_T
-{
-    const char *tag;
-    int os;
-};
-
-TEST(FileDeathTest, AHandleOfAnotherKindEndsTheProcessWithAReport)
-{
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
-    static char text[] = "HFILE_T";
-    OTHER_T other = {text, 0};
-    HFILE_T *file = reinterpret_cast<HFILE_T *>(&other);
-    const char *report = "^Assertion fail: File\\.cpp\\([0-9]+\\)\n$";
-    char byte;
-    std::uint64_t size;
-    EXPECT_EXIT(File_Read(file, &byte, 1), testing::ExitedWithCode(4), report);
-    EXPECT_EXIT(File_Write(file, &byte, 1), testing::ExitedWithCode(4), report);
-    EXPECT_EXIT(File_GetSize(file, &size), testing::ExitedWithCode(4), report);
-    EXPECT_EXIT(File_Close(file), testing::ExitedWithCode(4), report);
-}
-
 }  // namespace
