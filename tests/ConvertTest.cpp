@@ -1,4 +1,5 @@
-// Value output and the conversion loop over files in memory.
+// The token reader, number syntax and conversion loop together, over files
+// in memory: what each input converts to, and where a conversion stops.
 
 #include "File/Memory/MemoryFiles.h"
 #include "converter/Converter.h"
@@ -11,63 +12,53 @@
 namespace {
 
 using BYTES = std::vector<std::uint8_t>;
-
-struct EMIT_CASE_T
-{
-    std::int32_t size;
-    std::int32_t bigEndian;
-    BYTES bytes;  // of 0x12345678
-};
-
-const EMIT_CASE_T EMIT_CASES[] = {
-    {0, 0, {0x78}},
-    {0, 1, {0x78}},
-    {1, 0, {0x78, 0x56}},
-    {1, 1, {0x56, 0x78}},
-    {2, 0, {0x78, 0x56, 0x34, 0x12}},
-    {2, 1, {0x12, 0x34, 0x56, 0x78}},
-    {2, 5, {0x12, 0x34, 0x56, 0x78}},
-    {7, 0, {0x78}},
-};
-
-TEST(EmitValue, WritesOneValueInTheCurrentWidthAndOrder)
-{
-    for (const EMIT_CASE_T &test : EMIT_CASES)
-    {
-        SCOPED_TRACE(testing::Message() << "size " << test.size << " bigEndian " << test.bigEndian);
-        MEMORY_FILES_T *files = MemoryFiles_Reset(nullptr, 0);
-        CONVERTER_T c = {};
-        c.output = File_Create("out");
-        c.size = test.size;
-        c.bigEndian = test.bigEndian;
-        EXPECT_EQ(EmitValue(&c, 0x12345678), STATUS_OK);
-        EXPECT_EQ(files->output, test.bytes);
-        EXPECT_EQ(files->writes, 1);
-        File_Close(c.output);
-    }
-}
+using std::string;
 
 struct RUN_CASE_T
 {
-    std::string input;
+    string input;
     BYTES output;
-    int status;
+    int status = STATUS_OK;
     std::uint32_t stopLine = 0;
-    std::string stopToken = "";
+    string stopToken = "";
     std::uint64_t reportedSize = 0;  // 0: the input's own size
 };
 
-const std::string DIGITS_33(33, '1');
+const string L32(32, '1');
 
 const RUN_CASE_T RUN_CASES[] = {
-    {"b W 1 B 2 D 3", {0x00, 0x01, 0x02, 0x00, 0x00, 0x00, 0x03}, STATUS_OK},
-    {"1\n2 # x\n  BW 3", {0x01, 0x02}, STATUS_BAD_TOKEN, 3, "BW"},
-    {std::string("W\0zz 1", 6), {}, STATUS_BAD_TOKEN, 1, std::string("W\0zz", 4)},
-    {"1\r\n" + DIGITS_33, {0x01}, STATUS_TOKEN_TOO_LONG, 2},
+    {"", {}},
+    {"\t\v\f \n\r9 ", {9}},
+    {"7#c\n8#c\r9 # 10", {7, 8, 9}},
+    {"b W 1 B 2 D 3 l W 4", {0, 1, 2, 0, 0, 0, 3, 4, 0}},
+    {"D b 4294967295 4294967296 99999999999",
+     {0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0, 0x48, 0x76, 0xE7, 0xFF}},
+    {"010 0012 08 09 0189 00", {8, 10, 0, 0, 1, 0}},
+    {"W b 0x1f 0X1F 0xDeadBeef 0x100000000 0x1FFFFFFFF",
+     {0, 0x1F, 0, 0x1F, 0xBE, 0xEF, 0, 0, 0xFF, 0xFF}},
+    {L32 + "#", {0xC7}},  // 32 bytes fit, and a comment may follow at once
+    {"12 # c\n34 ", {12}, STATUS_OK, 0, "", 4},  // never read past the size
+    {"1\n\n2 #x\n  BW 3", {1, 2}, STATUS_BAD_TOKEN, 4, "BW"},
+    // A zero byte ends a comment and starts a token.
+    {string("1 #a\0" "2", 6), {1}, STATUS_BAD_TOKEN, 1, string("\0" "2", 2)},
+    {"1\r\n2\r\n\r\nw", {1, 2}, STATUS_BAD_TOKEN, 4, "w"},
+    {string("W\0zz 1", 6), {}, STATUS_BAD_TOKEN, 1, string("W\0zz", 4)},
+    {"1\r\n" + L32 + "1", {1}, STATUS_TOKEN_TOO_LONG, 2},
     {"1 2", {}, STATUS_ERROR, 0, "", 0x100000002ull},
 };
 
-TEST(Convert, StopsAtTheFirstFaultAndTellsWhere)
+// Converts the input in memory, between its opening and closing.
+int RunConversion(CONVERT_STOP_T *stop)
+{
+    HFILE_T *input = File_OpenRead("in");
+    HFILE_T *output = File_Create("out");
+    int status = Convert_Run(output, input, stop);
+    File_Close(output);
+    File_Close(input);
+    return status;
+}
+
+TEST(Convert, ConvertsOrStopsAtTheFirstFaultAndTellsWhere)
 {
     for (const RUN_CASE_T &test : RUN_CASES)
     {
@@ -75,39 +66,45 @@ TEST(Convert, StopsAtTheFirstFaultAndTellsWhere)
         MEMORY_FILES_T *files = MemoryFiles_Reset(test.input.data(), test.input.size());
         if (test.reportedSize)
             files->reportedSize = test.reportedSize;
-        HFILE_T *input = File_OpenRead("in");
-        HFILE_T *output = File_Create("out");
         CONVERT_STOP_T stop;
-        EXPECT_EQ(Convert_Run(output, input, &stop), test.status);
+        EXPECT_EQ(RunConversion(&stop), test.status);
         EXPECT_EQ(files->output, test.output);
+        if (test.status == STATUS_OK)
+        {
+            EXPECT_EQ(files->reads, std::min<int>(test.input.size(), files->reportedSize));
+        }
         if (test.status == STATUS_BAD_TOKEN || test.status == STATUS_TOKEN_TOO_LONG)
         {
             EXPECT_EQ(stop.line, test.stopLine);
         }
         if (test.status == STATUS_BAD_TOKEN)
         {
-            EXPECT_EQ(std::string(stop.token, stop.tokenLength), test.stopToken);
+            EXPECT_EQ(string(stop.token, stop.tokenLength), test.stopToken);
         }
-        File_Close(output);
-        File_Close(input);
     }
 }
 
-TEST(Convert, RefusesAnInputTooLargeToCountBeforeReadingIt)
+TEST(Convert, RefusesTokensThatAreNotNumbers)
+{
+    for (string bad : {"0x", "0X", "-1", "+1", "1a", "x", "0x1G", "00x1", "1x1", "\xB9", "1\xB9"})
+    {
+        SCOPED_TRACE(bad);
+        string text = "1 " + bad + " 2";
+        MEMORY_FILES_T *files = MemoryFiles_Reset(text.data(), text.size());
+        CONVERT_STOP_T stop;
+        EXPECT_EQ(RunConversion(&stop), STATUS_BAD_TOKEN);
+        EXPECT_EQ(files->output, BYTES{1});
+        EXPECT_EQ(string(stop.token, stop.tokenLength), bad);
+    }
+}
+
+TEST(Convert, RefusesAnInputWhoseSizeIsUnknownBeforeReadingIt)
 {
     MEMORY_FILES_T *files = MemoryFiles_Reset("1", 1);
-    files->reportedSize = 0x100000000ull;
-    HFILE_T *input = File_OpenRead("in");
-    HFILE_T *output = File_Create("out");
-    CONVERT_STOP_T stop;
-    EXPECT_EQ(Convert_Run(output, input, &stop), STATUS_ERROR);
-    EXPECT_EQ(files->reads, 0);
-    files->reportedSize = 1;
     files->sizeUnknown = true;
-    EXPECT_EQ(Convert_Run(output, input, &stop), STATUS_ERROR);
+    CONVERT_STOP_T stop;
+    EXPECT_EQ(RunConversion(&stop), STATUS_ERROR);
     EXPECT_EQ(files->reads, 0);
-    File_Close(output);
-    File_Close(input);
 }
 
 }  // namespace
