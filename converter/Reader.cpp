@@ -3,14 +3,34 @@
 
 #include "converter/Converter.h"
 
+// Every byte is looked up once per step, so its class comes from a table.
+enum BYTE_CLASS_T : std::uint8_t { TOKEN_BYTE, WHITE_SPACE, COMMENT_START };
+
+struct BYTE_CLASSES_T
+{
+    BYTE_CLASS_T of[256];
+};
+
+static constexpr BYTE_CLASSES_T ClassifyBytes()
+{
+    BYTE_CLASSES_T classes = {};
+    for (int byte = '\t'; byte <= '\r'; byte++)
+        classes.of[byte] = WHITE_SPACE;
+    classes.of[' '] = WHITE_SPACE;
+    classes.of['#'] = COMMENT_START;
+    return classes;
+}
+
+static constexpr BYTE_CLASSES_T CLASSES = ClassifyBytes();
+
 static bool IsWhiteSpace(std::uint8_t byte)
 {
-    return byte == ' ' || (byte >= '\t' && byte <= '\r');
+    return CLASSES.of[byte] == WHITE_SPACE;
 }
 
 static bool IsTokenByte(std::uint8_t byte)
 {
-    return !IsWhiteSpace(byte) && byte != '#';
+    return CLASSES.of[byte] == TOKEN_BYTE;
 }
 
 // A zero byte ends a comment too, and then begins the next token.
@@ -66,13 +86,15 @@ int Reader_NextToken(CONVERTER_T *c)
         return status;
 
     c->tokenLine = c->line;
-    while (c->tokenLength < TOKEN_MAX && IsTokenByte(c->lookahead))
+    std::uint32_t length = 0;
+    while (length < TOKEN_MAX && IsTokenByte(c->lookahead))
     {
-        c->token[c->tokenLength++] = static_cast<char>(c->lookahead);
+        c->token[length++] = static_cast<char>(c->lookahead);
         if (Reader_Advance(c) != STATUS_OK)
             break;
     }
-    c->token[c->tokenLength] = 0;
+    c->token[length] = 0;
+    c->tokenLength = length;
 
     // A failed read after some bytes still yields them; the next call reports it.
     if (c->finished == STATUS_OK && IsTokenByte(c->lookahead))

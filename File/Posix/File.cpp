@@ -6,7 +6,6 @@
 
 #include "File/File.h"
 
-#include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -94,24 +93,19 @@ HFILE_T *File_Create(const char *name)
     return Open(name, OpenForWriting);
 }
 
+// The tool installs no signal handler, so reads and writes are restarted by
+// the system and never fail with EINTR.
 int File_Read(HFILE_T *file, void *buffer, std::size_t count)
 {
     CHECK_HANDLE(file);
-    ssize_t got;
-    do
-        got = read(file->os, buffer, count);
-    while (got < 0 && errno == EINTR);
-    return got > 0 ? STATUS_OK : STATUS_ERROR;
+    return read(file->os, buffer, count) > 0 ? STATUS_OK : STATUS_ERROR;
 }
 
 int File_Write(HFILE_T *file, const void *buffer, std::size_t count)
 {
     CHECK_HANDLE(file);
-    ssize_t put;
-    do
-        put = write(file->os, buffer, count);
-    while (put < 0 && errno == EINTR);
-    return put == static_cast<ssize_t>(count) ? STATUS_OK : STATUS_ERROR;
+    return write(file->os, buffer, count) == static_cast<ssize_t>(count) ? STATUS_OK
+                                                                         : STATUS_ERROR;
 }
 
 int File_GetSize(HFILE_T *file, std::uint64_t *size)
