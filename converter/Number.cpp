@@ -4,20 +4,35 @@
 
 #include "converter/Converter.h"
 
-static bool IsDecimalDigit(char c)
+// The value of each byte as a hexadecimal digit, NOT_DIGIT for the others:
+// every digit of every number is looked up here.
+enum { NOT_DIGIT = 16 };
+
+struct DIGIT_VALUES_T
 {
-    return c >= '0' && c <= '9';
+    std::uint8_t of[256];
+};
+
+static constexpr DIGIT_VALUES_T ValueDigits()
+{
+    DIGIT_VALUES_T digits = {};
+    for (int byte = 0; byte < 256; byte++)
+        digits.of[byte] = NOT_DIGIT;
+    for (int value = 0; value < 10; value++)
+        digits.of['0' + value] = static_cast<std::uint8_t>(value);
+    for (int value = 10; value < 16; value++)
+    {
+        digits.of['a' + value - 10] = static_cast<std::uint8_t>(value);
+        digits.of['A' + value - 10] = static_cast<std::uint8_t>(value);
+    }
+    return digits;
 }
 
-static int HexDigitValue(char c)
+static constexpr DIGIT_VALUES_T DIGITS = ValueDigits();
+
+static unsigned DigitValue(char c)
 {
-    if (IsDecimalDigit(c))
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
+    return DIGITS.of[static_cast<unsigned char>(c)];
 }
 
 static bool HasHexPrefix(const char *text)
@@ -25,45 +40,31 @@ static bool HasHexPrefix(const char *text)
     return text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
 }
 
+// True if text is one or more digits below base, and nothing else.
+static bool AllDigits(const char *text, unsigned base)
+{
+    if (*text == 0)
+        return false;
+    while (DigitValue(*text) < base)
+        text++;
+    return *text == 0;
+}
+
+// "0x" alone has no digit to give a value, so it is not a number.
 bool IsNumberText(const char *text)
 {
-    if (!IsDecimalDigit(text[0]))
-        return false;
-    if (HasHexPrefix(text))
-    {
-        const char *digits = text + 2;
-        if (*digits == 0)
-            return false;  // "0x" alone has no digit to give a value
-        for (; *digits; digits++)
-            if (HexDigitValue(*digits) < 0)
-                return false;
-        return true;
-    }
-    for (; *text; text++)
-        if (!IsDecimalDigit(*text))
-            return false;
-    return true;
+    return HasHexPrefix(text) ? AllDigits(text + 2, 16) : AllDigits(text, 10);
 }
 
 // Octal stops at the first digit that is not 0-7, as formatted input's
 // "%i" does: '08' is 0 and '0189' is 1.
 std::uint32_t ParseNumber(const char *text)
 {
+    unsigned base = HasHexPrefix(text) ? 16 : text[0] == '0' ? 8 : 10;
+    if (base == 16)
+        text += 2;
     std::uint32_t value = 0;
-    if (HasHexPrefix(text))
-    {
-        for (text += 2; *text; text++)
-            value = value * 16 + static_cast<std::uint32_t>(HexDigitValue(*text));
-    }
-    else if (text[0] == '0')
-    {
-        for (; *text >= '0' && *text <= '7'; text++)
-            value = value * 8 + static_cast<std::uint32_t>(*text - '0');
-    }
-    else
-    {
-        for (; *text; text++)
-            value = value * 10 + static_cast<std::uint32_t>(*text - '0');
-    }
+    for (unsigned digit; (digit = DigitValue(*text)) < base; text++)
+        value = value * base + digit;
     return value;
 }

@@ -39,7 +39,8 @@ static bool EndsComment(std::uint8_t byte)
     return byte == '\n' || byte == '\r' || byte == 0;
 }
 
-int Reader_Advance(CONVERTER_T *c)
+// The step of every loop below, kept inline: it runs once per input byte.
+static inline int Advance(CONVERTER_T *c)
 {
     if (c->remaining == 0)
         return c->finished = STATUS_END;
@@ -49,11 +50,16 @@ int Reader_Advance(CONVERTER_T *c)
     return STATUS_OK;
 }
 
+int Reader_Advance(CONVERTER_T *c)
+{
+    return Advance(c);
+}
+
 static void SkipComment(CONVERTER_T *c)
 {
     do
     {
-        if (Reader_Advance(c) != STATUS_OK)
+        if (Advance(c) != STATUS_OK)
             return;
     } while (!EndsComment(c->lookahead));
 }
@@ -67,7 +73,7 @@ static int SkipSeparators(CONVERTER_T *c)
         if (IsWhiteSpace(byte))
         {
             c->line += byte == '\n';
-            Reader_Advance(c);
+            Advance(c);
         }
         else if (byte == '#')
             SkipComment(c);
@@ -90,7 +96,7 @@ int Reader_NextToken(CONVERTER_T *c)
     while (length < TOKEN_MAX && IsTokenByte(c->lookahead))
     {
         c->token[length++] = static_cast<char>(c->lookahead);
-        if (Reader_Advance(c) != STATUS_OK)
+        if (Advance(c) != STATUS_OK)
             break;
     }
     c->token[length] = 0;
