@@ -25,6 +25,12 @@ inline int File_StatusOf(const HFILE_T *result)
     return static_cast<int>(reinterpret_cast<std::uintptr_t>(result));
 }
 
+// What an implementation's opening returns instead of a handle.
+inline HFILE_T *File_StatusResult(int status)
+{
+    return reinterpret_cast<HFILE_T *>(static_cast<std::uintptr_t>(status));
+}
+
 // One system read: STATUS_OK if at least one byte arrived, else STATUS_ERROR.
 int File_Read(HFILE_T *file, void *buffer, std::size_t count);
 

@@ -44,7 +44,7 @@ static HFILE_T *Open(int os)
 {
     HFILE_T *file = static_cast<HFILE_T *>(Mem_Alloc(sizeof(HFILE_T)));
     if (file == nullptr)
-        return reinterpret_cast<HFILE_T *>(std::uintptr_t{STATUS_NO_MEMORY});
+        return File_StatusResult(STATUS_NO_MEMORY);
     file->tag = HANDLE_TAG;
     file->os = os;
     files.openHandles++;

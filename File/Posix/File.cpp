@@ -22,11 +22,6 @@ static const char HANDLE_TAG[] = "HFILE_T";
 #define CHECK_HANDLE(file) \
     if ((file)->tag != HANDLE_TAG) Assert_Fail(__FILE__, __LINE__)
 
-static HFILE_T *AsResult(int status)
-{
-    return reinterpret_cast<HFILE_T *>(static_cast<std::uintptr_t>(status));
-}
-
 static bool IsRegularFile(int fd)
 {
     struct stat info;
@@ -72,12 +67,12 @@ static HFILE_T *Open(const char *name, int (*openSystemFile)(const char *))
 {
     HFILE_T *file = static_cast<HFILE_T *>(Mem_Alloc(sizeof(HFILE_T)));
     if (file == nullptr)
-        return AsResult(STATUS_NO_MEMORY);
+        return File_StatusResult(STATUS_NO_MEMORY);
     file->os = openSystemFile(name);
     if (file->os < 0)
     {
         Mem_Free(file);
-        return AsResult(STATUS_ERROR);
+        return File_StatusResult(STATUS_ERROR);
     }
     file->tag = HANDLE_TAG;
     return file;

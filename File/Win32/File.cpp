@@ -18,22 +18,17 @@ static const char HANDLE_TAG[] = "HFILE_T";
 #define CHECK_HANDLE(file) \
     if ((file)->tag != HANDLE_TAG) Assert_Fail(__FILE__, __LINE__)
 
-static HFILE_T *AsResult(int status)
-{
-    return reinterpret_cast<HFILE_T *>(static_cast<std::uintptr_t>(status));
-}
-
 static HFILE_T *Open(const char *name, DWORD access, DWORD disposition)
 {
     HFILE_T *file = static_cast<HFILE_T *>(Mem_Alloc(sizeof(HFILE_T)));
     if (file == nullptr)
-        return AsResult(STATUS_NO_MEMORY);
+        return File_StatusResult(STATUS_NO_MEMORY);
     file->os = CreateFileA(name, access, FILE_SHARE_READ, nullptr, disposition,
                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (file->os == INVALID_HANDLE_VALUE)
     {
         Mem_Free(file);
-        return AsResult(STATUS_ERROR);
+        return File_StatusResult(STATUS_ERROR);
     }
     file->tag = HANDLE_TAG;
     return file;
