@@ -3,6 +3,7 @@
 
 #include "converter/Converter.h"
 
+#include <algorithm>
 #include <cstring>
 
 // Applies a one-letter directive; false if the token is not one.
@@ -24,12 +25,12 @@ static bool ApplyDirective(CONVERTER_T *c)
 int EmitValue(CONVERTER_T *c, std::uint32_t value)
 {
     std::size_t count = c->size == 1 ? 2 : c->size == 2 ? 4 : 1;
-    std::uint8_t bytes[4];
-    for (std::size_t i = 0; i < count; i++)
-    {
-        std::size_t shift = c->bigEndian ? count - 1 - i : i;
-        bytes[i] = static_cast<std::uint8_t>(value >> (8 * shift));
-    }
+    // Least significant byte first, reversed for big-endian output.
+    std::uint8_t bytes[4] = {
+        static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
+        static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 24)};
+    if (c->bigEndian)
+        std::reverse(bytes, bytes + count);
     return File_Write(c->output, bytes, count);
 }
 
