@@ -16,8 +16,8 @@ static constexpr BYTE_CLASSES_T ClassifyBytes()
     BYTE_CLASSES_T classes = {};
     for (int byte = '\t'; byte <= '\r'; byte++)
         classes.of[byte] = WHITE_SPACE;
-    classes.of[' '] = WHITE_SPACE;
-    classes.of['#'] = COMMENT_START;
+    classes.of[int{' '}] = WHITE_SPACE;
+    classes.of[int{'#'}] = COMMENT_START;
     return classes;
 }
 
