@@ -43,7 +43,6 @@ const E2E_CASE_T E2E_CASES[] = {
     {"old_output_truncated", "1", "01", 0, "", "in.txt out.bin", SETUP_OLD_OUTPUT},
     {"negative_number", "1 -1 2", "01", 3, "ERROR: Bad token '-1' at line 1.\n"},
     {"lower_case_directive", "1\n w", "01", 3, "ERROR: Bad token 'w' at line 2.\n"},
-    {"two_directives_together", "1\n\nBW 2", "01", 3, "ERROR: Bad token 'BW' at line 3.\n"},
     {"hex_prefix_alone", "7 0X", "07", 3, "ERROR: Bad token '0X' at line 1.\n"},
     {"lines_counted_with_crlf", "1\r\n2\r\n# c\r\n1a", "01 02", 3,
      "ERROR: Bad token '1a' at line 4.\n"},
@@ -74,4 +73,7 @@ const E2E_CASE_T E2E_CASES[] = {
      "in.txt /dev/full", SETUP_NONE, ON_POSIX},
     {"fifo_as_input", "", nullptr, 2, "ERROR: Cannot open 'fifo'.\n", "fifo out.bin",
      SETUP_FIFO, ON_POSIX},
+    {"device_as_input", "", nullptr, 2, "ERROR: Cannot open '/dev/null'.\n",
+     "/dev/null out.bin", SETUP_NONE, ON_POSIX},
+    {"device_as_output", "1 2", nullptr, 0, "", "in.txt /dev/null", SETUP_NONE, ON_POSIX},
 };
