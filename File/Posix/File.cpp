@@ -99,8 +99,8 @@ int File_Read(HFILE_T *file, void *buffer, std::size_t count)
 int File_Write(HFILE_T *file, const void *buffer, std::size_t count)
 {
     CHECK_HANDLE(file);
-    return write(file->os, buffer, count) == static_cast<ssize_t>(count) ? STATUS_OK
-                                                                         : STATUS_ERROR;
+    ssize_t put = write(file->os, buffer, count);
+    return put == static_cast<ssize_t>(count) ? STATUS_OK : STATUS_ERROR;
 }
 
 int File_GetSize(HFILE_T *file, std::uint64_t *size)
