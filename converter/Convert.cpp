@@ -50,6 +50,9 @@ static int ConvertTokens(CONVERTER_T *c)
             return STATUS_OK;
         if (status != STATUS_OK)
             return status;
+        // A failed read ended this token, which may have been cut short.
+        if (c->finished == STATUS_ERROR)
+            return STATUS_ERROR;
         if (ApplyDirective(c))
             continue;
         // A zero byte inside a token would cut its text short.

@@ -43,7 +43,6 @@ static void ReportStop(int status, const CONVERT_STOP_T *stop,
         break;
     default:
         std::printf("ERROR: Cannot read '%s'.\n", inName);
-        break;
     }
 }
 

@@ -1,36 +1,23 @@
-// Calls the handle operation named by its argument on a record of another
-// kind, whose tag holds the same text as a handle's at another address. The
-// library must report it and end the process with status 4; reaching the
-// end of main is a failure.
+// Calls the handle operation that its argument names (read, write, size or
+// close) on a record of another kind, whose tag holds the same text as a
+// handle's at another address. The library must report it and end the
+// process with status 4; reaching the end of main is a failure.
 
 #include "File/File.h"
-
-#include <cstdio>
-#include <cstring>
-
-struct OTHER_T
-{
-    const char *tag;
-    void *os;
-};
 
 int main(int argc, char **argv)
 {
     static const char text[] = "HFILE_T";
-    OTHER_T other = {text, nullptr};
-    HFILE_T *file = reinterpret_cast<HFILE_T *>(&other);
-    const char *operation = argc == 2 ? argv[1] : "";
+    const void *other[2] = {text, nullptr};
+    HFILE_T *file = reinterpret_cast<HFILE_T *>(other);
     char byte = 0;
     std::uint64_t size;
-
-    if (std::strcmp(operation, "read") == 0)
-        File_Read(file, &byte, 1);
-    else if (std::strcmp(operation, "write") == 0)
-        File_Write(file, &byte, 1);
-    else if (std::strcmp(operation, "size") == 0)
-        File_GetSize(file, &size);
-    else if (std::strcmp(operation, "close") == 0)
-        File_Close(file);
-    std::printf("not stopped: %s\n", operation);
+    switch (argc == 2 ? argv[1][0] : 0)
+    {
+    case 'r': File_Read(file, &byte, 1); break;
+    case 'w': File_Write(file, &byte, 1); break;
+    case 's': File_GetSize(file, &size); break;
+    case 'c': File_Close(file); break;
+    }
     return 1;
 }

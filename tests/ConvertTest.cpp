@@ -1,90 +1,110 @@
-// The token reader, number syntax and conversion loop together, over files
-// in memory: what each input converts to, and where a conversion stops.
+// The whole tool over files in memory, one case a row: the input, a fault of
+// the file library if any, and what the run must end in: its exit status, the
+// message after the banner and the bytes of the output, with every handle
+// closed again.
 
 #include "File/Memory/MemoryFiles.h"
+#include "Hex.h"
 #include "converter/Converter.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 namespace {
 
-using BYTES = std::vector<std::uint8_t>;
 using std::string;
+using M = MEMORY_FILES_T;
 
-struct RUN_CASE_T
+struct CASE_T
 {
     string input;
-    BYTES output;
-    int status = STATUS_OK;
-    std::uint32_t stopLine = 0;
-    string stopToken = "";
-    std::uint64_t reportedSize = 0;  // 0: the input's own size
+    const char *output;  // in hex
+    int exitStatus = 0;
+    string message = "";
+    std::uint64_t M::*fault = nullptr;  // set to `at` before the run
+    std::uint64_t at = 0;
 };
 
-const string L32(32, '1');
-
-const RUN_CASE_T RUN_CASES[] = {
-    {"\t\v\f \n\r9 ", {9}},
-    {"7#c\n8#c\r9 # 10", {7, 8, 9}},
-    {"D b 4294967295 4294967296 99999999999",
-     {0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0, 0x48, 0x76, 0xE7, 0xFF}},
-    {"W b 0x1f 0X1F 0xDeadBeef 0x100000000 0x1FFFFFFFF",
-     {0, 0x1F, 0, 0x1F, 0xBE, 0xEF, 0, 0, 0xFF, 0xFF}},
-    {L32 + "#", {0xC7}},  // 32 bytes fit, and a comment may follow at once
-    {"12 # c\n34 ", {12}, STATUS_OK, 0, "", 4},  // never read past the size
-    {"1\n\n2 #x\n  BW 3", {1, 2}, STATUS_BAD_TOKEN, 4, "BW"},
-    // A zero byte ends a comment and starts a token.
-    {string("1 #a\0" "2", 6), {1}, STATUS_BAD_TOKEN, 1, string("\0" "2", 2)},
-};
-
-// Converts the input in memory, between its opening and closing.
-int RunConversion(CONVERT_STOP_T *stop)
+string Bad(const string &shown, int line = 1)
 {
-    HFILE_T *input = File_OpenRead("in");
-    HFILE_T *output = File_Create("out");
-    int status = Convert_Run(output, input, stop);
-    File_Close(output);
-    File_Close(input);
-    return status;
+    return "ERROR: Bad token '" + shown + "' at line " + std::to_string(line) + ".\n";
 }
 
-TEST(Convert, ConvertsOrStopsAtTheFirstFaultAndTellsWhere)
+const string CANNOT_READ = "ERROR: Cannot read 'in.txt'.\n";
+const string CANNOT_WRITE = "ERROR: Cannot write 'out.bin'.\n";
+const string L32(32, '1');
+const string ESCAPED_32 = [] { string s; while (s.size() < 128) s += "\\x80"; return s; }();
+// Bytes 1-2 "W ", 3 "1", 5-6 "22", 8-10 "333", 11 "\n": three 2-byte values.
+const string W3 = "W 1 22 333\n";
+
+const CASE_T CASES[] = {
+    // Tokens, white space and comments.
+    {"", ""},
+    {"\t\v\f \n\r9 ", "09"},
+    {"7#c\n8#c\r9 # 10", "07 08 09"},
+    {"12 # c\n34 ", "0C", 0, "", &M::reportedSize, 4},  // never read past the size
+    {L32 + "#", "C7"},
+    {L32 + "1", "", 3, "ERROR: Token too long at line 1.\n"},
+    // Numbers, widths and byte orders.
+    {"B 300 W 70000 D 4294967295", "2C 70 11 FF FF FF FF"},
+    {"b W 258 l W 258 b D 16909060 l 16909060 b B 300",
+     "01 02 02 01 01 02 03 04 04 03 02 01 2C"},
+    {"010 08 09 0189 0012 07", "08 00 00 01 0A 07"},
+    {"0x0 0x9 0xa 0xf 0xA 0XF 0x1f 0xDeadBeef", "00 09 0A 0F 0A 0F 1F EF"},
+    {"D b 4294967296 99999999999 0x100000000 0x1FFFFFFFF",
+     "00 00 00 00 48 76 E7 FF 00 00 00 00 FF FF FF FF"},
+    // Tokens that are neither, and how they are shown.
+    {"1 -1 2", "01", 3, Bad("-1")},
+    {"1a", "", 3, Bad("1a")},
+    {"0x", "", 3, Bad("0x")},
+    {"0x/", "", 3, Bad("0x/")},
+    {"0x:", "", 3, Bad("0x:")},
+    {"0x@", "", 3, Bad("0x@")},
+    {"0xG1", "", 3, Bad("0xG1")},
+    {"0x`", "", 3, Bad("0x`")},
+    {"0xg", "", 3, Bad("0xg")},
+    {"BW", "", 3, Bad("BW")},
+    {"\x1F!\\'~\x7F\xC8", "", 3, Bad("\\x1F!\\x5C\\x27~\\x7F\\xC8")},
+    {string(32, '\x80'), "", 3, Bad(ESCAPED_32)},
+    {string("1 W\0zz 2", 8), "01", 3, Bad("W\\x00zz")},
+    {string("1 #a\0" "2", 6), "01", 3, Bad("\\x002")},  // a zero byte ends a comment
+    {"1\r\n2\r\n# c\r\n1a", "01 02", 3, Bad("1a", 4)},
+    // Faults of the file library. A token that a failed read cut off is not
+    // written: it may have been longer.
+    {W3, "01 00 16 00 4D 01"},
+    {W3, "", 3, CANNOT_READ, &M::failRead, 1},
+    {W3, "", 3, CANNOT_READ, &M::failRead, 4},
+    {W3, "01 00", 3, CANNOT_READ, &M::failRead, 6},
+    {W3, "01 00 16 00", 3, CANNOT_READ, &M::failRead, 8},
+    {W3, "01 00 16 00", 3, CANNOT_READ, &M::failRead, 11},
+    {W3, "01 00 16 00 4D 01", 3, CANNOT_READ, &M::reportedSize, 14},
+    {"1 ", "01", 3, CANNOT_READ, &M::reportedSize, 0xFFFFFFFF},
+    {W3, "", 3, CANNOT_READ, &M::failSize, 1},
+    {W3, "", 3, CANNOT_WRITE, &M::failWrite, 1},
+    {W3, "01 00 16 00", 3, CANNOT_WRITE, &M::failWrite, 3},
+    {W3, "01", 3, CANNOT_WRITE, &M::shortWrite, 1},
+    {W3, "01 00 16", 3, CANNOT_WRITE, &M::shortWrite, 2},
+    {W3, "", 2, "ERROR: Cannot open 'in.txt'.\n", &M::failAlloc, 1},
+    {W3, "", 2, "ERROR: Cannot open 'out.bin'.\n", &M::failAlloc, 2},
+};
+
+TEST(Conversion, EndsAsTheCaseSays)
 {
-    for (const RUN_CASE_T &test : RUN_CASES)
+    char program[] = "numpress", in[] = "in.txt", out[] = "out.bin";
+    char *argv[] = {program, in, out, nullptr};
+    for (const CASE_T &test : CASES)
     {
         SCOPED_TRACE(test.input);
         MEMORY_FILES_T *files = MemoryFiles_Reset(test.input.data(), test.input.size());
-        if (test.reportedSize)
-            files->reportedSize = test.reportedSize;
-        CONVERT_STOP_T stop;
-        EXPECT_EQ(RunConversion(&stop), test.status);
-        EXPECT_EQ(files->output, test.output);
-        if (test.status == STATUS_OK)
-        {
-            EXPECT_EQ(files->reads, std::min<int>(test.input.size(), files->reportedSize));
-        }
-        if (test.status == STATUS_BAD_TOKEN)
-        {
-            EXPECT_EQ(stop.line, test.stopLine);
-            EXPECT_EQ(string(stop.token, stop.tokenLength), test.stopToken);
-        }
-    }
-}
-
-TEST(Convert, RefusesTokensThatAreNotNumbers)
-{
-    for (string bad : {"0x", "+1", "1a", "x", "0x1G", "00x1", "1x1", "\xB9", "1\xB9"})
-    {
-        SCOPED_TRACE(bad);
-        string text = "1 " + bad + " 2";
-        MEMORY_FILES_T *files = MemoryFiles_Reset(text.data(), text.size());
-        CONVERT_STOP_T stop;
-        EXPECT_EQ(RunConversion(&stop), STATUS_BAD_TOKEN);
-        EXPECT_EQ(files->output, BYTES{1});
-        EXPECT_EQ(string(stop.token, stop.tokenLength), bad);
+        if (test.fault)
+            files->*test.fault = test.at;
+        testing::internal::CaptureStdout();
+        EXPECT_EQ(Numpress_Main(3, argv), test.exitStatus);
+        string printed = testing::internal::GetCapturedStdout();
+        EXPECT_EQ(printed.substr(printed.find('\n') + 1), test.message);
+        EXPECT_EQ(Hex(files->output), test.output);
+        EXPECT_EQ(files->openHandles, 0);
     }
 }
 

@@ -1,171 +1,146 @@
-// Runs the built program on each case of the table, in a directory of its own.
-//
-// Arguments after GoogleTest's own: --program=COMMAND starts the program and
-// --probe=COMMAND the assertion probe (an emulator may stand before either);
-// --windows selects the cases of Windows and expects lines ended by CR LF.
+// Runs the built program on each case of the table: what only the real
+// system shows, from the arguments to the files. Arguments after GoogleTest's
+// own: the commands that start the program and the assertion probe (an
+// emulator may stand first), then "windows" for lines ended by CR LF.
 
-#include "EndToEndCases.h"
+#include "Hex.h"
 
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <iterator>
+#include <regex>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-// Names a case in test listings instead of dumping its bytes.
-void PrintTo(const E2E_CASE_T &test, std::ostream *out)
-{
-    *out << test.name;
-}
 
 namespace {
 
 namespace fs = std::filesystem;
 using std::string;
 
-struct TARGET_T
+enum { ON_POSIX = 1, ON_WINDOWS = 2, ON_BOTH = 3 };
+
+struct CASE_T
 {
-    string program = "numpress";
-    string probe = "assert_probe";
-    bool windows = false;
-} target;
+    const char *name;
+    string input;            // the bytes of in.txt
+    const char *output;      // the bytes of out.bin in hex, null: not created
+    int exitStatus;
+    const char *message;     // after the banner, lines ended by "\n"
+    const char *args = "in.txt out.bin";
+    const char *setup = "";  // shell commands run in the directory first
+    int platforms = ON_BOTH;
+};
+
+const CASE_T CASES[] = {
+    {"worked_example", "# header\nD b 0x12345678\nW 258 l 258\nB 255 256\n",
+     "12 34 56 78 01 02 02 01 FF 00", 0, ""},
+    {"empty_input", "", "", 0, ""},
+    {"old_output_truncated", "1", "01", 0, "", "in.txt out.bin", "echo old >out.bin"},
+    {"no_arguments", "", nullptr, 1, "Usage> Numpress <in file> <out file>\n", ""},
+    {"missing_input", "", nullptr, 2, "ERROR: Cannot open 'missing.txt'.\n",
+     "missing.txt out.bin"},
+    {"directory_as_input", "", nullptr, 2, "ERROR: Cannot open '.'.\n", ". out.bin"},
+    {"output_in_missing_directory", "1", nullptr, 2,
+     "ERROR: Cannot open 'none/out.bin'.\n", "in.txt none/out.bin"},
+    {"same_file_twice", "1 2", nullptr, 2, "ERROR: Cannot open 'in.txt'.\n", "in.txt in.txt"},
+    {"same_file_by_hard_link", "1 2", nullptr, 2, "ERROR: Cannot open 'link.txt'.\n",
+     "in.txt link.txt", "ln in.txt link.txt"},
+    {"same_file_by_symlink", "1 2", nullptr, 2, "ERROR: Cannot open 'link.txt'.\n",
+     "in.txt link.txt", "ln -s in.txt link.txt"},
+    {"input_of_4_GiB", "", "", 3, "ERROR: Cannot read 'huge.txt'.\n", "huge.txt out.bin",
+     "truncate -s 4294967298 huge.txt"},
+    {"backslash_in_output_path", "1", nullptr, 2, "ERROR: Cannot open 'none\\out.bin'.\n",
+     "in.txt 'none\\out.bin'", "", ON_WINDOWS},
+    {"full_device", "1 2", nullptr, 3, "ERROR: Cannot write '/dev/full'.\n",
+     "in.txt /dev/full", "", ON_POSIX},
+    {"fifo_as_input", "", nullptr, 2, "ERROR: Cannot open 'fifo'.\n", "fifo out.bin",
+     "mkfifo fifo", ON_POSIX},
+    {"device_as_input", "", nullptr, 2, "ERROR: Cannot open '/dev/null'.\n",
+     "/dev/null out.bin", "", ON_POSIX},
+    {"device_as_output", "1 2", nullptr, 0, "", "in.txt /dev/null", "", ON_POSIX},
+};
+
+string program, probe;  // the commands that start them
+bool windows;
 
 string ReadFile(const fs::path &path)
 {
-    std::ostringstream text;
-    text << std::ifstream(path, std::ios::binary).rdbuf();
-    return text.str();
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), {}};
 }
 
-string Hex(const string &bytes)
-{
-    string hex;
-    char digits[4];
-    for (unsigned char byte : bytes)
-    {
-        std::snprintf(digits, sizeof digits, hex.empty() ? "%02X" : " %02X", byte);
-        hex += digits;
-    }
-    return hex;
-}
+// Each case is run in this directory, made anew, and removed at the end.
+const fs::path DIR = fs::temp_directory_path() / ("numpress-e2e-" + std::to_string(getpid()));
 
-string WithLineEnds(string text, const string &eol)
+// Runs the commands in DIR, after writing input to in.txt there; returns
+// their exit status, and what the last one printed.
+int RunInFreshDirectory(const string &input, const string &commands, string *printed)
 {
-    string result;
-    for (char ch : text)
-        result += ch == '\n' ? eol : string(1, ch);
-    return result;
-}
-
-void Prepare(const E2E_CASE_T &test, const fs::path &dir)
-{
-    std::ofstream(dir / "in.txt", std::ios::binary) << test.input;
-    switch (test.setup)
-    {
-    case SETUP_NONE: break;
-    case SETUP_OLD_OUTPUT: std::ofstream(dir / "out.bin") << "old"; break;
-    case SETUP_HARD_LINK: fs::create_hard_link(dir / "in.txt", dir / "link.txt"); break;
-    case SETUP_SYMLINK: fs::create_symlink("in.txt", dir / "link.txt"); break;
-    case SETUP_HUGE_INPUT: fs::resize_file(dir / "in.txt", 0x100000002ull); break;
-    case SETUP_FIFO: ASSERT_EQ(mkfifo((dir / "fifo").c_str(), 0600), 0); break;
-    }
-}
-
-// Runs a command in dir; returns its exit status and what it printed.
-int RunCommand(const fs::path &dir, const string &command, string *printed)
-{
-    string line = "cd '" + dir.string() + "' && " + command + " </dev/null";
-    FILE *pipe = popen(line.c_str(), "r");
-    if (pipe == nullptr)
-        return -1;
-    char buffer[256];
-    std::size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        printed->append(buffer, got);
-    int status = pclose(pipe);
+    fs::remove_all(DIR);
+    fs::create_directory(DIR);
+    fs::current_path(DIR);
+    std::ofstream("in.txt", std::ios::binary) << input;
+    int status = std::system((commands + " </dev/null >printed 2>&1").c_str());
+    *printed = ReadFile("printed");
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-class EndToEnd : public testing::TestWithParam<E2E_CASE_T> {};
-
-TEST_P(EndToEnd, Case)
+TEST(EndToEnd, EveryCase)
 {
-    const E2E_CASE_T &test = GetParam();
-    if (!(test.platforms & (target.windows ? ON_WINDOWS : ON_POSIX)))
-        GTEST_SKIP() << "not a case of this platform";
-    string eol = target.windows ? "\r\n" : "\n";
-
-    fs::path dir = fs::temp_directory_path() / ("numpress-e2e-" + std::to_string(getpid()));
-    fs::remove_all(dir);
-    fs::create_directory(dir);
-    Prepare(test, dir);
-
-    string printed;
-    string command = target.program + " " + test.args;
-    EXPECT_EQ(RunCommand(dir, command, &printed), test.exitStatus);
-
-    std::size_t bannerEnd = printed.find(eol);
-    ASSERT_NE(bannerEnd, string::npos) << printed;
-    EXPECT_EQ(printed.compare(0, 9, "Numpress "), 0) << printed;
-    EXPECT_EQ(printed.substr(bannerEnd + eol.size()), WithLineEnds(test.message, eol));
-
-    if (test.output == nullptr)
+    string eol = windows ? "\r\n" : "\n";
+    for (const CASE_T &test : CASES)
     {
-        EXPECT_FALSE(fs::exists(dir / "out.bin")) << "out.bin was created";
+        if (!(test.platforms & (windows ? ON_WINDOWS : ON_POSIX)))
+            continue;
+        SCOPED_TRACE(test.name);
+        string printed;
+        string commands = string(test.setup) + "\n" + program + " " + test.args;
+        EXPECT_EQ(RunInFreshDirectory(test.input, commands, &printed), test.exitStatus);
+        EXPECT_EQ(printed.substr(0, 9), "Numpress ");
+        EXPECT_EQ(printed.substr(printed.find(eol) + eol.size()),
+                  std::regex_replace(test.message, std::regex("\n"), eol));
+        EXPECT_EQ(ReadFile("in.txt"), test.input) << "the input was changed";
+        if (test.output == nullptr)
+        {
+            EXPECT_FALSE(fs::exists("out.bin")) << "out.bin was created";
+            continue;
+        }
+        EXPECT_EQ(Hex(ReadFile("out.bin")), test.output);
+        // Readable by all, writable by its owner, as umask 022 leaves it.
+        EXPECT_EQ(fs::status("out.bin").permissions(), static_cast<fs::perms>(0644));
     }
-    else
-    {
-        EXPECT_EQ(Hex(ReadFile(dir / "out.bin")), test.output);
-    }
-    if (test.setup != SETUP_HUGE_INPUT)
-    {
-        EXPECT_EQ(ReadFile(dir / "in.txt"), test.input) << "the input was changed";
-    }
-    fs::remove_all(dir);
 }
-
-INSTANTIATE_TEST_SUITE_P(Cases, EndToEnd, testing::ValuesIn(E2E_CASES),
-                         [](const testing::TestParamInfo<E2E_CASE_T> &info) {
-                             return string(info.param.name);
-                         });
 
 // A handle operation on a record of another kind ends the process with
 // status 4. On POSIX the report goes to standard error; on Windows it is a
 // message box, which returns at once where there is no display.
-class AssertReport : public testing::TestWithParam<const char *> {};
-
-TEST_P(AssertReport, EndsTheProcess)
+TEST(EndToEnd, AssertionReportEndsTheProcess)
 {
-    string printed;
-    string command = target.probe + " " + GetParam() + " 2>&1";
-    EXPECT_EQ(RunCommand(fs::temp_directory_path(), command, &printed), 4) << printed;
-    string report = target.windows ? "" : "Assertion fail: File\\.cpp\\([0-9]+\\)\n";
-    EXPECT_THAT(printed, testing::MatchesRegex(report));
+    std::regex report(windows ? "" : "Assertion fail: File\\.cpp\\([0-9]+\\)\n");
+    for (const char *operation : {"read", "write", "size", "close"})
+    {
+        string printed;
+        EXPECT_EQ(RunInFreshDirectory("", probe + " " + operation, &printed), 4) << printed;
+        EXPECT_TRUE(std::regex_match(printed, report)) << operation << ": " << printed;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Operations, AssertReport,
-                         testing::Values("read", "write", "size", "close"));
 
 }  // namespace
 
 int main(int argc, char **argv)
 {
     testing::InitGoogleTest(&argc, argv);
-    for (int i = 1; i < argc; i++)
+    if (argc >= 3)
     {
-        string arg = argv[i];
-        if (arg.rfind("--program=", 0) == 0)
-            target.program = arg.substr(10);
-        else if (arg.rfind("--probe=", 0) == 0)
-            target.probe = arg.substr(8);
-        else if (arg == "--windows")
-            target.windows = true;
+        program = argv[1];
+        probe = argv[2];
+        windows = argc > 3 && string(argv[3]) == "windows";
     }
-    return RUN_ALL_TESTS();
+    umask(022);
+    int status = RUN_ALL_TESTS();
+    fs::remove_all(DIR);
+    return status;
 }

@@ -1,5 +1,6 @@
-// The platform's file library on real files. This program brings its own
-// heap, so that a test can refuse memory for handle records.
+// The platform's file library on real files, for what the whole program
+// cannot show. This program brings its own heap, which counts the records
+// it holds.
 
 #include "File/File.h"
 
@@ -7,22 +8,29 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <string>
 #include <unistd.h>
 
-static bool refuseMemory;
+static int liveRecords;
 
 void *Mem_Alloc(std::size_t size)
 {
-    return refuseMemory ? nullptr : std::malloc(size);
+    void *block = std::malloc(size);
+    liveRecords += block != nullptr;
+    return block;
 }
 
 void Mem_Free(void *block)
 {
+    liveRecords -= block != nullptr;
     std::free(block);
 }
 
 namespace {
+
+const std::string IN = "/tmp/numpress-file-in-" + std::to_string(getpid());
+const std::string OUT = "/tmp/numpress-file-out-" + std::to_string(getpid());
 
 // The lowest free descriptor: unchanged if an operation left none open.
 int NextDescriptor()
@@ -32,28 +40,24 @@ int NextDescriptor()
     return fd;
 }
 
+// Closes what an opening returned; false if it was refused.
+bool Opened(HFILE_T *file)
+{
+    if (File_IsStatus(file))
+        return false;
+    File_Close(file);
+    return true;
+}
+
 class File : public testing::Test
 {
-protected:
-    char dir[32] = "/tmp/numpress-file-XXXXXX";
-    std::string in, out;
-
-    void SetUp() override
-    {
-        ASSERT_NE(mkdtemp(dir), nullptr);
-        in = std::string(dir) + "/in";
-        out = std::string(dir) + "/out";
-        FILE *file = std::fopen(in.c_str(), "w");
-        std::fputs("ab", file);
-        std::fclose(file);
-        refuseMemory = false;
-    }
+    void SetUp() override { std::ofstream(IN) << "ab"; }
 
     void TearDown() override
     {
-        std::remove(in.c_str());
-        std::remove(out.c_str());
-        rmdir(dir);
+        EXPECT_EQ(liveRecords, 0);
+        std::remove(IN.c_str());
+        std::remove(OUT.c_str());
     }
 };
 
@@ -61,8 +65,7 @@ protected:
 // is a failure and not an empty success.
 TEST_F(File, ReadingAtTheEndFails)
 {
-    HFILE_T *file = File_OpenRead(in.c_str());
-    ASSERT_FALSE(File_IsStatus(file));
+    HFILE_T *file = File_OpenRead(IN.c_str());
     char bytes[3] = {};
     EXPECT_EQ(File_Read(file, bytes, 2), STATUS_OK);
     EXPECT_EQ(File_Read(file, bytes, 1), STATUS_ERROR);
@@ -70,14 +73,29 @@ TEST_F(File, ReadingAtTheEndFails)
     File_Close(file);
 }
 
-TEST_F(File, WithoutMemoryNoFileIsOpened)
+// Refused opens and closed files give their descriptors back.
+TEST_F(File, LeavesNoDescriptorOpen)
 {
-    refuseMemory = true;
     int before = NextDescriptor();
-    EXPECT_EQ(File_StatusOf(File_OpenRead(in.c_str())), STATUS_NO_MEMORY);
-    EXPECT_EQ(File_StatusOf(File_Create(out.c_str())), STATUS_NO_MEMORY);
+    EXPECT_FALSE(Opened(File_OpenRead("/tmp")));
+    HFILE_T *input = File_OpenRead(IN.c_str());
+    int beside = NextDescriptor();
+    EXPECT_FALSE(Opened(File_Create(IN.c_str())));
+    EXPECT_EQ(NextDescriptor(), beside);
+    File_Close(input);
     EXPECT_EQ(NextDescriptor(), before);
-    EXPECT_EQ(access(out.c_str(), F_OK), -1) << "the output was created";
+}
+
+// Started with standard input closed, as cron may start it, the tool gets
+// descriptor 0 for a file, and that is a descriptor like any other.
+TEST_F(File, OpensOnDescriptorZero)
+{
+    int standardInput = dup(0);
+    close(0);
+    EXPECT_TRUE(Opened(File_OpenRead(IN.c_str())));
+    EXPECT_TRUE(Opened(File_Create(OUT.c_str())));
+    dup2(standardInput, 0);
+    close(standardInput);
 }
 
 }  // namespace

@@ -90,7 +90,7 @@ int File_Write(HFILE_T *file, const void *buffer, std::size_t count)
 int File_GetSize(HFILE_T *file, std::uint64_t *size)
 {
     CHECK_HANDLE(file);
-    if (files.sizeUnknown)
+    if (++files.sizes == files.failSize)
         return STATUS_ERROR;
     *size = file->os == INPUT_FILE ? files.reportedSize : files.output.size();
     return STATUS_OK;

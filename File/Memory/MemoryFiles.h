@@ -14,21 +14,22 @@ struct MEMORY_FILES_T
     const std::uint8_t *input;
     std::size_t inputSize;
     std::uint64_t reportedSize;  // what File_GetSize says, inputSize unless changed
-    bool sizeUnknown;            // File_GetSize fails
 
     // Faults: the number (from 1) of the call that fails, 0 for none.
-    int failRead;
-    int failWrite;
-    int shortWrite;  // writes one byte less than asked, reported as failure
-    int failAlloc;
+    std::uint64_t failRead;
+    std::uint64_t failWrite;
+    std::uint64_t shortWrite;  // writes one byte less than asked, reported as failure
+    std::uint64_t failAlloc;
+    std::uint64_t failSize;
 
     // What happened.
     std::vector<std::uint8_t> output;
     std::vector<std::size_t> writeCounts;  // bytes asked for by each write
     std::size_t inputRead;                 // bytes delivered from the input
-    int reads;
-    int writes;
-    int allocs;
+    std::uint64_t reads;
+    std::uint64_t writes;
+    std::uint64_t allocs;
+    std::uint64_t sizes;
     int openHandles;
 };
 
