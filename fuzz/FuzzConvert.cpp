@@ -1,8 +1,6 @@
-// Converts arbitrary bytes over files in memory and checks what must hold
-// for every input: with no fault of the files, the conversion succeeds or
-// stops at a token, which it tells; it writes only whole values of 1, 2 or 4
-// bytes, never reads past the input's size, reads all of it when it
-// succeeds, and closes what it opened.
+// Converts arbitrary bytes over faultless files in memory and checks that it
+// succeeds or stops at a token it tells, writes only 1, 2 or 4 bytes a value,
+// never reads past the size, reads it all on success and closes every file.
 
 #include "File/Memory/MemoryFiles.h"
 #include "converter/Converter.h"

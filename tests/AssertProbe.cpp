@@ -1,7 +1,6 @@
-// Calls the handle operation that its argument names (read, write, size or
-// close) on a record of another kind, whose tag holds the same text as a
-// handle's at another address. The library must report it and end the
-// process with status 4; reaching the end of main is a failure.
+// Calls the handle operation named by its argument (read, write, size, close)
+// on a record whose tag holds "HFILE_T" at another address than a handle's.
+// The library must report it and exit with 4; returning from main fails.
 
 #include "File/File.h"
 

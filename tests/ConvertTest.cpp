@@ -1,7 +1,6 @@
 // The whole tool over files in memory, one case a row: the input, a fault of
-// the file library if any, and what the run must end in: its exit status, the
-// message after the banner and the bytes of the output, with every handle
-// closed again.
+// the file library if any, and what the run must end in: exit status, message
+// after the banner, output bytes, and every handle closed again.
 
 #include "File/Memory/MemoryFiles.h"
 #include "Hex.h"
@@ -58,12 +57,9 @@ const CASE_T CASES[] = {
     {"1 -1 2", "01", 3, Bad("-1")},
     {"1a", "", 3, Bad("1a")},
     {"0x", "", 3, Bad("0x")},
-    {"0x/", "", 3, Bad("0x/")},
-    {"0x:", "", 3, Bad("0x:")},
-    {"0x@", "", 3, Bad("0x@")},
-    {"0xG1", "", 3, Bad("0xG1")},
-    {"0x`", "", 3, Bad("0x`")},
-    {"0xg", "", 3, Bad("0xg")},
+    {"0x/", "", 3, Bad("0x/")}, {"0x:", "", 3, Bad("0x:")},  // the digits' neighbours
+    {"0x@", "", 3, Bad("0x@")}, {"0xG1", "", 3, Bad("0xG1")},
+    {"0x`", "", 3, Bad("0x`")}, {"0xg", "", 3, Bad("0xg")},
     {"BW", "", 3, Bad("BW")},
     {"\x1F!\\'~\x7F\xC8", "", 3, Bad("\\x1F!\\x5C\\x27~\\x7F\\xC8")},
     {string(32, '\x80'), "", 3, Bad(ESCAPED_32)},

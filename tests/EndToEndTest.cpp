@@ -72,11 +72,10 @@ string ReadFile(const fs::path &path)
     return {std::istreambuf_iterator<char>(file), {}};
 }
 
-// Each case is run in this directory, made anew, and removed at the end.
 const fs::path DIR = fs::temp_directory_path() / ("numpress-e2e-" + std::to_string(getpid()));
 
-// Runs the commands in DIR, after writing input to in.txt there; returns
-// their exit status, and what the last one printed.
+// Runs the commands in DIR, made anew with input in in.txt; returns their
+// exit status and what the last one printed.
 int RunInFreshDirectory(const string &input, const string &commands, string *printed)
 {
     fs::remove_all(DIR);
