@@ -7,8 +7,7 @@
 
 #include <cstdlib>
 
-#define CHECK(holds) \
-    if (!(holds)) std::abort()
+static void Check(bool holds) { if (!holds) std::abort(); }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
@@ -20,12 +19,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     File_Close(output);
     File_Close(input);
 
-    CHECK(status == STATUS_OK || status == STATUS_BAD_TOKEN || status == STATUS_TOKEN_TOO_LONG);
+    Check(status == STATUS_OK || status == STATUS_BAD_TOKEN || status == STATUS_TOKEN_TOO_LONG);
     for (std::size_t count : files->writeCounts)
-        CHECK(count == 1 || count == 2 || count == 4);
-    CHECK(files->reads <= size);
-    CHECK(status != STATUS_OK || files->inputRead == size);
-    CHECK(status == STATUS_OK || (stop.tokenLength <= TOKEN_MAX && stop.line >= 1));
-    CHECK(files->openHandles == 0);
+        Check(count == 1 || count == 2 || count == 4);
+    Check(files->reads <= size);
+    Check(status != STATUS_OK || files->inputRead == size);
+    Check(status == STATUS_OK || (stop.tokenLength <= TOKEN_MAX && stop.line >= 1));
+    Check(files->openHandles == 0);
     return 0;
 }
