@@ -91,7 +91,7 @@ TEST(Conversion, EndsAsTheCaseSays)
     char *argv[] = {program, in, out, nullptr};
     for (const CASE_T &test : CASES)
     {
-        SCOPED_TRACE(test.input);
+        SCOPED_TRACE("case " + std::to_string(&test - CASES) + ": " + test.input);
         MEMORY_FILES_T *files = MemoryFiles_Reset(test.input.data(), test.input.size());
         if (test.fault)
             files->*test.fault = test.at;
