@@ -1,6 +1,8 @@
 // Calls the handle operation named by its argument (read, write, size, close)
 // on a record whose tag holds "HFILE_T" at another address than a handle's.
 // The library must report it and exit with 4; returning from main fails.
+// "path" reports a path whose last '\' is the second byte of the double-byte
+// character 0x95 0x5C in code page 932.
 
 #include "File/File.h"
 
@@ -17,6 +19,7 @@ int main(int argc, char **argv)
     case 'w': File_Write(file, &byte, 1); break;
     case 's': File_GetSize(file, &size); break;
     case 'c': File_Close(file); break;
+    case 'p': Assert_Fail("dir\\\x95\x5C.cpp", 1);
     }
     return 1;
 }

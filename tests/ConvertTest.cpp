@@ -3,11 +3,11 @@
 // after the banner, output bytes, and every handle closed again.
 
 #include "File/Memory/MemoryFiles.h"
-#include "Hex.h"
 #include "converter/Converter.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 
 namespace {
@@ -24,6 +24,19 @@ struct CASE_T
     std::uint64_t M::*fault = nullptr;  // set to `at` before the run
     std::uint64_t at = 0;
 };
+
+// Bytes as upper-case hex pairs, "01 0A FF", as the table spells outputs.
+string Hex(const std::vector<std::uint8_t> &bytes)
+{
+    string hex;
+    char pair[4];
+    for (std::uint8_t byte : bytes)
+    {
+        std::snprintf(pair, sizeof pair, hex.empty() ? "%02X" : " %02X", byte);
+        hex += pair;
+    }
+    return hex;
+}
 
 string Bad(const string &shown, int line = 1)
 {
