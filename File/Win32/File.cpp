@@ -44,10 +44,12 @@ HFILE_T *File_Create(const char *name)
     return Open(name, GENERIC_WRITE, CREATE_ALWAYS);
 }
 
+// The count of bytes moved is looked at only when the call succeeded, which
+// always sets it.
 int File_Read(HFILE_T *file, void *buffer, std::size_t count)
 {
     CHECK_HANDLE(file);
-    DWORD got = 0;
+    DWORD got;
     BOOL done = ReadFile(file->os, buffer, static_cast<DWORD>(count), &got, nullptr);
     return done && got > 0 ? STATUS_OK : STATUS_ERROR;
 }
@@ -55,16 +57,17 @@ int File_Read(HFILE_T *file, void *buffer, std::size_t count)
 int File_Write(HFILE_T *file, const void *buffer, std::size_t count)
 {
     CHECK_HANDLE(file);
-    DWORD put = 0;
+    DWORD put;
     BOOL done = WriteFile(file->os, buffer, static_cast<DWORD>(count), &put, nullptr);
     return done && put == count ? STATUS_OK : STATUS_ERROR;
 }
 
+// A file's length is never negative.
 int File_GetSize(HFILE_T *file, std::uint64_t *size)
 {
     CHECK_HANDLE(file);
     LARGE_INTEGER length;
-    if (!GetFileSizeEx(file->os, &length) || length.QuadPart < 0)
+    if (!GetFileSizeEx(file->os, &length))
         return STATUS_ERROR;
     *size = static_cast<std::uint64_t>(length.QuadPart);
     return STATUS_OK;
