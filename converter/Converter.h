@@ -12,23 +12,26 @@ enum
     STATUS_WRITE_ERROR = 25,     // a value did not reach the output whole
 };
 
-enum { TOKEN_MAX = 32 };
+enum
+{
+    TOKEN_MAX = 32
+};
 
 // The state of one conversion: the reader's side (lookahead to line) and
 // the writer's side (output, size, bigEndian).
 struct CONVERTER_T
 {
-    std::uint8_t lookahead;        // the input byte the reader is looking at
-    char token[TOKEN_MAX + 1];     // the current token, zero-terminated
-    HFILE_T *input;                // not owned
-    HFILE_T *output;               // not owned
-    std::uint32_t remaining;       // input bytes not yet read
-    std::int32_t size;             // 0: 1-byte values, 1: 2 bytes, 2: 4 bytes
-    std::int32_t bigEndian;        // non-zero: most significant byte first
-    int finished;                  // STATUS_OK while reading, else what ended it
-    std::uint32_t tokenLength;     // bytes in token, zero bytes included
-    std::uint32_t line;            // 1 + line feeds before the lookahead
-    std::uint32_t tokenLine;       // line of the current token's first byte
+    std::uint8_t lookahead;     // the input byte the reader is looking at
+    char token[TOKEN_MAX + 1];  // the current token, zero-terminated
+    HFILE_T *input;             // not owned
+    HFILE_T *output;            // not owned
+    std::uint32_t remaining;    // input bytes not yet read
+    std::int32_t size;          // 0: 1-byte values, 1: 2 bytes, 2: 4 bytes
+    std::int32_t bigEndian;     // non-zero: most significant byte first
+    int finished;               // STATUS_OK while reading, else what ended it
+    std::uint32_t tokenLength;  // bytes in token, zero bytes included
+    std::uint32_t line;         // 1 + line feeds before the lookahead
+    std::uint32_t tokenLine;    // line of the current token's first byte
 };
 
 // Where a conversion stopped, for the message that tells the user.

@@ -6,7 +6,10 @@
 
 // The value of each byte as a hexadecimal digit, NOT_DIGIT for the others:
 // every digit of every number is looked up here.
-enum { NOT_DIGIT = 16 };
+enum
+{
+    NOT_DIGIT = 16
+};
 
 struct DIGIT_VALUES_T
 {

@@ -25,8 +25,8 @@ static void ShowToken(const CONVERT_STOP_T *stop, char *shown)
     *shown = 0;
 }
 
-static void ReportStop(int status, const CONVERT_STOP_T *stop,
-                       const char *inName, const char *outName)
+static void ReportStop(int status, const CONVERT_STOP_T *stop, const char *inName,
+                       const char *outName)
 {
     char shown[TOKEN_MAX * 4 + 1];
     switch (status)
@@ -38,11 +38,8 @@ static void ReportStop(int status, const CONVERT_STOP_T *stop,
     case STATUS_TOKEN_TOO_LONG:
         std::printf("ERROR: Token too long at line %u.\n", stop->line);
         break;
-    case STATUS_WRITE_ERROR:
-        std::printf("ERROR: Cannot write '%s'.\n", outName);
-        break;
-    default:
-        std::printf("ERROR: Cannot read '%s'.\n", inName);
+    case STATUS_WRITE_ERROR: std::printf("ERROR: Cannot write '%s'.\n", outName); break;
+    default: std::printf("ERROR: Cannot read '%s'.\n", inName);
     }
 }
 

@@ -4,7 +4,12 @@
 #include "converter/Converter.h"
 
 // Every byte is looked up once per step, so its class comes from a table.
-enum BYTE_CLASS_T : std::uint8_t { TOKEN_BYTE, WHITE_SPACE, COMMENT_START };
+enum BYTE_CLASS_T : std::uint8_t
+{
+    TOKEN_BYTE,
+    WHITE_SPACE,
+    COMMENT_START
+};
 
 struct BYTE_CLASSES_T
 {

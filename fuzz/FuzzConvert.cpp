@@ -7,7 +7,11 @@
 
 #include <cstdlib>
 
-static void Check(bool holds) { if (!holds) std::abort(); }
+static void Check(bool holds)
+{
+    if (!holds)
+        std::abort();
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {

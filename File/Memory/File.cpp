@@ -13,13 +13,17 @@ struct HFILE_T
     int os;  // INPUT_FILE or OUTPUT_FILE
 };
 
-enum { INPUT_FILE, OUTPUT_FILE };
+enum
+{
+    INPUT_FILE,
+    OUTPUT_FILE
+};
 
 static const char HANDLE_TAG[] = "HFILE_T";
 static MEMORY_FILES_T files;
 
-#define CHECK_HANDLE(file) \
-    if ((file)->tag != HANDLE_TAG) Assert_Fail(__FILE__, __LINE__)
+// An expression, so that it cannot take an else meant for an if around it.
+#define CHECK_HANDLE(file) ((file)->tag == HANDLE_TAG ? void() : Assert_Fail(__FILE__, __LINE__))
 
 MEMORY_FILES_T *MemoryFiles_Reset(const void *input, std::size_t size)
 {

@@ -19,8 +19,8 @@ struct HFILE_T
 
 static const char HANDLE_TAG[] = "HFILE_T";
 
-#define CHECK_HANDLE(file) \
-    if ((file)->tag != HANDLE_TAG) Assert_Fail(__FILE__, __LINE__)
+// An expression, so that it cannot take an else meant for an if around it.
+#define CHECK_HANDLE(file) ((file)->tag == HANDLE_TAG ? void() : Assert_Fail(__FILE__, __LINE__))
 
 static bool IsRegularFile(int fd)
 {
@@ -36,8 +36,7 @@ static int OpenRegularForReading(const char *name)
     if (fd < 0)
         return -1;
     int flags = fcntl(fd, F_GETFL);
-    if (!IsRegularFile(fd) || flags < 0 ||
-        fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0 ||
+    if (!IsRegularFile(fd) || flags < 0 || fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0 ||
         flock(fd, LOCK_SH | LOCK_NB) != 0)
     {
         close(fd);
@@ -54,8 +53,7 @@ static int OpenForWriting(const char *name)
     int fd = open(name, O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
     if (fd < 0)
         return -1;
-    if (IsRegularFile(fd) &&
-        (flock(fd, LOCK_EX | LOCK_NB) != 0 || ftruncate(fd, 0) != 0))
+    if (IsRegularFile(fd) && (flock(fd, LOCK_EX | LOCK_NB) != 0 || ftruncate(fd, 0) != 0))
     {
         close(fd);
         return -1;

@@ -15,8 +15,8 @@ struct HFILE_T
 
 static const char HANDLE_TAG[] = "HFILE_T";
 
-#define CHECK_HANDLE(file) \
-    if ((file)->tag != HANDLE_TAG) Assert_Fail(__FILE__, __LINE__)
+// An expression, so that it cannot take an else meant for an if around it.
+#define CHECK_HANDLE(file) ((file)->tag == HANDLE_TAG ? void() : Assert_Fail(__FILE__, __LINE__))
 
 static HFILE_T *Open(const char *name, DWORD access, DWORD disposition)
 {
