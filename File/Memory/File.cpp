@@ -22,8 +22,13 @@ enum
 static const char HANDLE_TAG[] = "HFILE_T";
 static MEMORY_FILES_T files;
 
-// An expression, so that it cannot take an else meant for an if around it.
-#define CHECK_HANDLE(file) ((file)->tag == HANDLE_TAG ? void() : Assert_Fail(__FILE__, __LINE__))
+// Every operation on a handle begins here: a closed handle, or a record of
+// another kind, is reported with the line of the check, and ends the process.
+static void CheckHandle(const HFILE_T *file, int line)
+{
+    if (file->tag != HANDLE_TAG)
+        Assert_Fail(__FILE__, line);
+}
 
 MEMORY_FILES_T *MemoryFiles_Reset(const void *input, std::size_t size)
 {
@@ -68,7 +73,7 @@ HFILE_T *File_Create(const char *)
 
 int File_Read(HFILE_T *file, void *buffer, std::size_t count)
 {
-    CHECK_HANDLE(file);
+    CheckHandle(file, __LINE__);
     std::size_t left = files.inputSize - files.inputRead;
     if (++files.reads == files.failRead || file->os != INPUT_FILE || left == 0)
         return STATUS_ERROR;
@@ -80,7 +85,7 @@ int File_Read(HFILE_T *file, void *buffer, std::size_t count)
 
 int File_Write(HFILE_T *file, const void *buffer, std::size_t count)
 {
-    CHECK_HANDLE(file);
+    CheckHandle(file, __LINE__);
     files.writeCounts.push_back(count);
     ++files.writes;
     if (files.writes == files.failWrite || file->os != OUTPUT_FILE)
@@ -93,7 +98,7 @@ int File_Write(HFILE_T *file, const void *buffer, std::size_t count)
 
 int File_GetSize(HFILE_T *file, std::uint64_t *size)
 {
-    CHECK_HANDLE(file);
+    CheckHandle(file, __LINE__);
     if (++files.sizes == files.failSize)
         return STATUS_ERROR;
     *size = file->os == INPUT_FILE ? files.reportedSize : files.output.size();
@@ -102,7 +107,7 @@ int File_GetSize(HFILE_T *file, std::uint64_t *size)
 
 void File_Close(HFILE_T *file)
 {
-    CHECK_HANDLE(file);
+    CheckHandle(file, __LINE__);
     file->tag = nullptr;
     files.openHandles--;
     Mem_Free(file);

@@ -19,8 +19,13 @@ struct HFILE_T
 
 static const char HANDLE_TAG[] = "HFILE_T";
 
-// An expression, so that it cannot take an else meant for an if around it.
-#define CHECK_HANDLE(file) ((file)->tag == HANDLE_TAG ? void() : Assert_Fail(__FILE__, __LINE__))
+// Every operation on a handle begins here: a closed handle, or a record of
+// another kind, is reported with the line of the check, and ends the process.
+static void CheckHandle(const HFILE_T *file, int line)
+{
+    if (file->tag != HANDLE_TAG)
+        Assert_Fail(__FILE__, line);
+}
 
 static bool IsRegularFile(int fd)
 {
@@ -90,20 +95,20 @@ HFILE_T *File_Create(const char *name)
 // the system and never fail with EINTR.
 int File_Read(HFILE_T *file, void *buffer, std::size_t count)
 {
-    CHECK_HANDLE(file);
+    CheckHandle(file, __LINE__);
     return read(file->os, buffer, count) > 0 ? STATUS_OK : STATUS_ERROR;
 }
 
 int File_Write(HFILE_T *file, const void *buffer, std::size_t count)
 {
-    CHECK_HANDLE(file);
+    CheckHandle(file, __LINE__);
     ssize_t put = write(file->os, buffer, count);
     return put == static_cast<ssize_t>(count) ? STATUS_OK : STATUS_ERROR;
 }
 
 int File_GetSize(HFILE_T *file, std::uint64_t *size)
 {
-    CHECK_HANDLE(file);
+    CheckHandle(file, __LINE__);
     struct stat info;
     if (fstat(file->os, &info) != 0 || info.st_size < 0)
         return STATUS_ERROR;
@@ -113,7 +118,7 @@ int File_GetSize(HFILE_T *file, std::uint64_t *size)
 
 void File_Close(HFILE_T *file)
 {
-    CHECK_HANDLE(file);
+    CheckHandle(file, __LINE__);
     close(file->os);
     file->tag = nullptr;
     Mem_Free(file);

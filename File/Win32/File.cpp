@@ -15,8 +15,13 @@ struct HFILE_T
 
 static const char HANDLE_TAG[] = "HFILE_T";
 
-// An expression, so that it cannot take an else meant for an if around it.
-#define CHECK_HANDLE(file) ((file)->tag == HANDLE_TAG ? void() : Assert_Fail(__FILE__, __LINE__))
+// Every operation on a handle begins here: a closed handle, or a record of
+// another kind, is reported with the line of the check, and ends the process.
+static void CheckHandle(const HFILE_T *file, int line)
+{
+    if (file->tag != HANDLE_TAG)
+        Assert_Fail(__FILE__, line);
+}
 
 static HFILE_T *Open(const char *name, DWORD access, DWORD disposition)
 {
@@ -48,7 +53,7 @@ HFILE_T *File_Create(const char *name)
 // always sets it.
 int File_Read(HFILE_T *file, void *buffer, std::size_t count)
 {
-    CHECK_HANDLE(file);
+    CheckHandle(file, __LINE__);
     DWORD got;
     BOOL done = ReadFile(file->os, buffer, static_cast<DWORD>(count), &got, nullptr);
     return done && got > 0 ? STATUS_OK : STATUS_ERROR;
@@ -56,7 +61,7 @@ int File_Read(HFILE_T *file, void *buffer, std::size_t count)
 
 int File_Write(HFILE_T *file, const void *buffer, std::size_t count)
 {
-    CHECK_HANDLE(file);
+    CheckHandle(file, __LINE__);
     DWORD put;
     BOOL done = WriteFile(file->os, buffer, static_cast<DWORD>(count), &put, nullptr);
     return done && put == count ? STATUS_OK : STATUS_ERROR;
@@ -65,7 +70,7 @@ int File_Write(HFILE_T *file, const void *buffer, std::size_t count)
 // A file's length is never negative.
 int File_GetSize(HFILE_T *file, std::uint64_t *size)
 {
-    CHECK_HANDLE(file);
+    CheckHandle(file, __LINE__);
     LARGE_INTEGER length;
     if (!GetFileSizeEx(file->os, &length))
         return STATUS_ERROR;
@@ -75,7 +80,7 @@ int File_GetSize(HFILE_T *file, std::uint64_t *size)
 
 void File_Close(HFILE_T *file)
 {
-    CHECK_HANDLE(file);
+    CheckHandle(file, __LINE__);
     CloseHandle(file->os);
     file->tag = nullptr;
     Mem_Free(file);
