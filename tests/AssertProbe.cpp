@@ -1,8 +1,7 @@
 // Calls the handle operation named by its argument (read, write, size, close)
-// on a record whose tag holds "HFILE_T" at another address than a handle's.
-// The library must report it and exit with 4; returning from main fails.
-// "path" reports a path whose last '\' is the second byte of the double-byte
-// character 0x95 0x5C in code page 932.
+// on a record whose tag holds "HFILE_T" at another address than a handle's,
+// or reports a path ending in 0x95 0x5C, one character in code page 932. The
+// library must report it and exit with 4; returning from main fails.
 
 #include "File/File.h"
 

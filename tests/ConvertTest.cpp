@@ -1,6 +1,6 @@
 // The whole tool over files in memory, one case a row: the input, a fault of
-// the file library if any, and what the run must end in: exit status, message
-// after the banner, output bytes, and every handle closed again.
+// the file library if any, and the exit status, message after the banner and
+// output bytes it must end in, with every handle closed again.
 
 #include "File/Memory/MemoryFiles.h"
 #include "converter/Converter.h"
@@ -53,7 +53,6 @@ const string W3 = "W 1 22 333\n";
 
 const CASE_T CASES[] = {
     // Tokens, white space and comments.
-    {"", ""},
     {"\t\v\f \n\r9 ", "09"},
     {"7#c\n8#c\r9 # 10", "07 08 09"},
     {"12 # c\n34 ", "0C", 0, "", &M::reportedSize, 4},  // never read past the size
@@ -70,22 +69,14 @@ const CASE_T CASES[] = {
     {"1 -1 2", "01", 3, Bad("-1")},
     {"1a", "", 3, Bad("1a")},
     {"0x", "", 3, Bad("0x")},
-    {"0x/", "", 3, Bad("0x/")},
-    {"0x:", "", 3, Bad("0x:")},  // the digits' neighbours
-    {"0x@", "", 3, Bad("0x@")},
-    {"0xG1", "", 3, Bad("0xG1")},
-    {"0x`", "", 3, Bad("0x`")},
-    {"0xg", "", 3, Bad("0xg")},
+    {"0x:", "", 3, Bad("0x:")},  // the byte after the digits
     {"BW", "", 3, Bad("BW")},
     {"\x1F!\\'~\x7F\xC8", "", 3, Bad("\\x1F!\\x5C\\x27~\\x7F\\xC8")},
     {string(32, '\x80'), "", 3, Bad(ESCAPED_32)},
     {string("1 W\0zz 2", 8), "01", 3, Bad("W\\x00zz")},
     {string("1 #a\0002", 6), "01", 3, Bad("\\x002")},  // a zero byte ends a comment
     {"1\r\n2\r\n# c\r\n1a", "01 02", 3, Bad("1a", 4)},
-    // Faults of the file library. A token that a failed read cut off is not
-    // written: it may have been longer.
-    {W3, "01 00 16 00 4D 01"},
-    {W3, "", 3, CANNOT_READ, &M::failRead, 1},
+    // Faults of the file library. A token cut off by a failed read is not written.
     {W3, "", 3, CANNOT_READ, &M::failRead, 4},
     {W3, "01 00", 3, CANNOT_READ, &M::failRead, 6},
     {W3, "01 00 16 00", 3, CANNOT_READ, &M::failRead, 8},
@@ -94,10 +85,7 @@ const CASE_T CASES[] = {
     {"1 ", "01", 3, CANNOT_READ, &M::reportedSize, 0xFFFFFFFF},
     {W3, "", 3, CANNOT_READ, &M::failSize, 1},
     {W3, "", 3, CANNOT_WRITE, &M::failWrite, 1},
-    {W3, "01 00 16 00", 3, CANNOT_WRITE, &M::failWrite, 3},
     {W3, "01", 3, CANNOT_WRITE, &M::shortWrite, 1},
-    {W3, "01 00 16", 3, CANNOT_WRITE, &M::shortWrite, 2},
-    {W3, "", 2, "ERROR: Cannot open 'in.txt'.\n", &M::failAlloc, 1},
     {W3, "", 2, "ERROR: Cannot open 'out.bin'.\n", &M::failAlloc, 2},
 };
 

@@ -1,5 +1,4 @@
-// The Windows heap, which holds the handle records, takes back what it lends.
-// (On POSIX it is the C library's heap, which the sanitizers watch.)
+// The Windows heap takes back what it lends. (POSIX's is the C library's.)
 
 #include "File/File.h"
 
