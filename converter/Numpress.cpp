@@ -4,36 +4,30 @@
 
 #include <cstdio>
 
-// Shows a token's bytes so that the message stays one printable line:
-// bytes outside '!'..'~', backslashes and quotes become \xHH.
-static void ShowToken(const CONVERT_STOP_T *stop, char *shown)
+// Prints a token's bytes so that the message stays one printable line:
+// bytes outside '!'..'~', backslashes and quotes become \xHH. They go
+// straight out, so no buffer has to be sized for the longest token.
+static void PrintToken(const CONVERT_STOP_T *stop)
 {
-    static const char HEX[] = "0123456789ABCDEF";
     for (std::uint32_t i = 0; i < stop->tokenLength; i++)
     {
         unsigned char byte = static_cast<unsigned char>(stop->token[i]);
         if (byte < 0x21 || byte > 0x7E || byte == '\\' || byte == '\'')
-        {
-            *shown++ = '\\';
-            *shown++ = 'x';
-            *shown++ = HEX[byte >> 4];
-            *shown++ = HEX[byte & 15];
-        }
+            std::printf("\\x%02X", byte);
         else
-            *shown++ = static_cast<char>(byte);
+            std::putchar(byte);
     }
-    *shown = 0;
 }
 
 static void ReportStop(int status, const CONVERT_STOP_T *stop, const char *inName,
                        const char *outName)
 {
-    char shown[TOKEN_MAX * 4 + 1];
     switch (status)
     {
     case STATUS_BAD_TOKEN:
-        ShowToken(stop, shown);
-        std::printf("ERROR: Bad token '%s' at line %u.\n", shown, stop->line);
+        std::printf("ERROR: Bad token '");
+        PrintToken(stop);
+        std::printf("' at line %u.\n", stop->line);
         break;
     case STATUS_TOKEN_TOO_LONG:
         std::printf("ERROR: Token too long at line %u.\n", stop->line);
