@@ -12,8 +12,13 @@ struct HFILE_T;
 // Opening returns a handle, or an odd status (STATUS_ERROR, STATUS_NO_MEMORY)
 // in the same value: handle records are at least 2-byte aligned, so the
 // lowest bit tells the two apart.
+//
+// File_OpenRead opens an existing regular file. File_Create creates a file,
+// or truncates it, for writing; it refuses the file that INPUT, a handle of
+// File_OpenRead or null, has open, whatever name or link reaches it, so that
+// a file being read is never written over.
 HFILE_T *File_OpenRead(const char *name);
-HFILE_T *File_Create(const char *name);
+HFILE_T *File_Create(const char *name, const HFILE_T *input);
 
 inline bool File_IsStatus(const HFILE_T *result)
 {
@@ -40,7 +45,9 @@ int File_Write(HFILE_T *file, const void *buffer, std::size_t count);
 // The file's length in bytes, or STATUS_ERROR if the system cannot tell it.
 int File_GetSize(HFILE_T *file, std::uint64_t *size);
 
-void File_Close(HFILE_T *file);
+// Closes the file and frees the handle, whatever the result: STATUS_OK, or
+// STATUS_ERROR if the system reports that written data did not reach it.
+int File_Close(HFILE_T *file);
 
 // The heap that holds handle records. Mem_Free ignores null.
 void *Mem_Alloc(std::size_t size);

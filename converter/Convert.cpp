@@ -64,21 +64,30 @@ static int ConvertTokens(CONVERTER_T *c)
     }
 }
 
+// remaining is 32 bits wide: a larger input is refused, never cut short.
+static int MeasureInput(CONVERTER_T *c)
+{
+    std::uint64_t size;
+    if (File_GetSize(c->input, &size) != STATUS_OK || size > UINT32_MAX)
+        return STATUS_ERROR;
+    c->remaining = static_cast<std::uint32_t>(size);
+    return STATUS_OK;
+}
+
 int Convert_Run(HFILE_T *output, HFILE_T *input, CONVERT_STOP_T *stop)
 {
     CONVERTER_T c = {};
     c.input = input;
     c.output = output;
     c.line = 1;
+    c.tokenLine = 1;
 
-    // remaining is 32 bits wide: a larger input is refused, never cut short.
-    std::uint64_t size;
-    if (File_GetSize(input, &size) != STATUS_OK || size > UINT32_MAX)
-        return STATUS_ERROR;
-    c.remaining = static_cast<std::uint32_t>(size);
-
-    Reader_Advance(&c);  // primes the lookahead; the reader keeps an end or failure
-    int status = ConvertTokens(&c);
+    int status = MeasureInput(&c);
+    if (status == STATUS_OK)
+    {
+        Reader_Advance(&c);  // primes the lookahead; the reader keeps an end or failure
+        status = ConvertTokens(&c);
+    }
     RecordStop(&c, stop);
     return status;
 }

@@ -54,7 +54,7 @@ int Numpress_Main(int argc, char **argv)
         std::printf("ERROR: Cannot open '%s'.\n", inName);
         return EXIT_CANNOT_OPEN;
     }
-    HFILE_T *output = File_Create(outName);
+    HFILE_T *output = File_Create(outName, input);
     if (File_IsStatus(output))
     {
         std::printf("ERROR: Cannot open '%s'.\n", outName);
@@ -67,7 +67,12 @@ int Numpress_Main(int argc, char **argv)
     if (status != STATUS_OK)
         ReportStop(status, &stop, inName, outName);
 
-    File_Close(output);
+    // The output is whole only once it is closed; the input has nothing to lose.
+    if (File_Close(output) != STATUS_OK && status != STATUS_WRITE_ERROR)
+    {
+        ReportStop(STATUS_WRITE_ERROR, &stop, inName, outName);
+        status = STATUS_WRITE_ERROR;
+    }
     File_Close(input);
     return status == STATUS_OK ? EXIT_CONVERTED : EXIT_STOPPED;
 }

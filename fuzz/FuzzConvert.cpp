@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 {
     MEMORY_FILES_T *files = MemoryFiles_Reset(data, size);
     HFILE_T *input = File_OpenRead("in");
-    HFILE_T *output = File_Create("out");
+    HFILE_T *output = File_Create("out", input);
     CONVERT_STOP_T stop;
     int status = Convert_Run(output, input, &stop);
     File_Close(output);

@@ -86,6 +86,8 @@ const CASE_T CASES[] = {
     {W3, "", 3, CANNOT_READ, &M::failSize, 1},
     {W3, "", 3, CANNOT_WRITE, &M::failWrite, 1},
     {W3, "01", 3, CANNOT_WRITE, &M::shortWrite, 1},
+    {W3, "01 00 16 00 4D 01", 3, CANNOT_WRITE, &M::failClose, 1},  // the output's, closed first
+    {"1 x", "01", 3, Bad("x") + CANNOT_WRITE, &M::failClose, 1},
     {W3, "", 2, "ERROR: Cannot open 'out.bin'.\n", &M::failAlloc, 2},
 };
 

@@ -72,18 +72,19 @@ TEST_F(File, ReadingAtTheEndFails)
 }
 
 // Refused opens and closed files give back what they took: a file that its
-// reader has closed can be created over.
+// reader has closed can be created over. The reader is not named as the
+// input, so it refuses the writer as another process's would.
 TEST_F(File, GivesBackWhatItTook)
 {
     int before = NextDescriptor();
     EXPECT_FALSE(Opened(File_OpenRead(".")));
     HFILE_T *input = File_OpenRead(IN.c_str());
     int beside = NextDescriptor();
-    EXPECT_FALSE(Opened(File_Create(IN.c_str())));
+    EXPECT_FALSE(Opened(File_Create(IN.c_str(), nullptr)));
     EXPECT_EQ(NextDescriptor(), beside);
     File_Close(input);
     EXPECT_EQ(NextDescriptor(), before);
-    EXPECT_TRUE(Opened(File_Create(IN.c_str())));
+    EXPECT_TRUE(Opened(File_Create(IN.c_str(), nullptr)));
 }
 
 // Started with standard input closed, as cron may start it, the tool gets
@@ -93,7 +94,7 @@ TEST_F(File, OpensOnDescriptorZero)
     int standardInput = dup(0);
     close(0);
     EXPECT_TRUE(Opened(File_OpenRead(IN.c_str())));
-    EXPECT_TRUE(Opened(File_Create(IN.c_str())));
+    EXPECT_TRUE(Opened(File_Create(IN.c_str(), nullptr)));
     dup2(standardInput, 0);
     close(standardInput);
 }

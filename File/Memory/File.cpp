@@ -65,7 +65,7 @@ HFILE_T *File_OpenRead(const char *)
     return Open(INPUT_FILE);
 }
 
-HFILE_T *File_Create(const char *)
+HFILE_T *File_Create(const char *, const HFILE_T *)
 {
     files.output.clear();
     return Open(OUTPUT_FILE);
@@ -105,10 +105,11 @@ int File_GetSize(HFILE_T *file, std::uint64_t *size)
     return STATUS_OK;
 }
 
-void File_Close(HFILE_T *file)
+int File_Close(HFILE_T *file)
 {
     CheckHandle(file, __LINE__);
     file->tag = nullptr;
     files.openHandles--;
     Mem_Free(file);
+    return ++files.closes == files.failClose ? STATUS_ERROR : STATUS_OK;
 }

@@ -21,6 +21,7 @@ struct MEMORY_FILES_T
     std::uint64_t shortWrite;  // writes one byte less than asked, reported as failure
     std::uint64_t failAlloc;
     std::uint64_t failSize;
+    std::uint64_t failClose;
 
     // What happened.
     std::vector<std::uint8_t> output;
@@ -30,6 +31,7 @@ struct MEMORY_FILES_T
     std::uint64_t writes;
     std::uint64_t allocs;
     std::uint64_t sizes;
+    std::uint64_t closes;
     int openHandles;
 };
 

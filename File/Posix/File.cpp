@@ -1,11 +1,14 @@
 // File handles on POSIX.
 //
-// Sharing follows the rule "other openers may read but not write": a reader
-// holds a shared flock and a writer needs an exclusive one, so the same file
-// cannot be both input and output, whatever names or links reach it.
+// Sharing follows the rule "other openers may read but not write". Within
+// this process the output is compared with the input it was given, by device
+// and inode, so the same file cannot be both, whatever names or links reach
+// it. Other processes are kept out by flock: a reader holds a shared lock and
+// a writer needs an exclusive one.
 
 #include "File/File.h"
 
+#include <errno.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -27,22 +30,25 @@ static void CheckHandle(const HFILE_T *file, int line)
         Assert_Fail(__FILE__, line);
 }
 
-static bool IsRegularFile(int fd)
+// A lock that another process holds refuses the file. A file system without
+// locks (ENOLCK, EOPNOTSUPP) refuses nothing: only other processes go
+// unguarded there.
+static bool Lock(int fd, int operation)
 {
-    struct stat info;
-    return fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+    return flock(fd, operation | LOCK_NB) == 0 || errno == ENOLCK || errno == EOPNOTSUPP;
 }
 
 // Opens without blocking, so that a FIFO or a device with nothing behind it
 // is refused at once instead of hanging the open.
-static int OpenRegularForReading(const char *name)
+static int OpenRegularForReading(const char *name, const HFILE_T *)
 {
     int fd = open(name, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return -1;
+    struct stat info;
     int flags = fcntl(fd, F_GETFL);
-    if (!IsRegularFile(fd) || flags < 0 || fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0 ||
-        flock(fd, LOCK_SH | LOCK_NB) != 0)
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || flags < 0 ||
+        fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0 || !Lock(fd, LOCK_SH))
     {
         close(fd);
         return -1;
@@ -51,14 +57,25 @@ static int OpenRegularForReading(const char *name)
     return fd;
 }
 
-// Truncates only once the exclusive lock is held, so a file that is open
-// for reading elsewhere is left as it was.
-static int OpenForWriting(const char *name)
+static bool IsOpenAs(const HFILE_T *input, const struct stat &file)
+{
+    struct stat read;
+    return input != nullptr && fstat(input->os, &read) == 0 && read.st_dev == file.st_dev &&
+           read.st_ino == file.st_ino;
+}
+
+// Truncates only once the file is known to be neither the input nor open
+// for reading elsewhere, so that either is left as it was. A file whose kind
+// cannot be told is refused: a device is written over in place, never cut.
+static int OpenForWriting(const char *name, const HFILE_T *input)
 {
     int fd = open(name, O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
     if (fd < 0)
         return -1;
-    if (IsRegularFile(fd) && (flock(fd, LOCK_EX | LOCK_NB) != 0 || ftruncate(fd, 0) != 0))
+    struct stat info;
+    if (fstat(fd, &info) != 0 ||
+        (S_ISREG(info.st_mode) &&
+         (IsOpenAs(input, info) || !Lock(fd, LOCK_EX) || ftruncate(fd, 0) != 0)))
     {
         close(fd);
         return -1;
@@ -66,12 +83,13 @@ static int OpenForWriting(const char *name)
     return fd;
 }
 
-static HFILE_T *Open(const char *name, int (*openSystemFile)(const char *))
+static HFILE_T *Open(const char *name, const HFILE_T *input,
+                     int (*openSystemFile)(const char *, const HFILE_T *))
 {
     HFILE_T *file = static_cast<HFILE_T *>(Mem_Alloc(sizeof(HFILE_T)));
     if (file == nullptr)
         return File_StatusResult(STATUS_NO_MEMORY);
-    file->os = openSystemFile(name);
+    file->os = openSystemFile(name, input);
     if (file->os < 0)
     {
         Mem_Free(file);
@@ -83,12 +101,14 @@ static HFILE_T *Open(const char *name, int (*openSystemFile)(const char *))
 
 HFILE_T *File_OpenRead(const char *name)
 {
-    return Open(name, OpenRegularForReading);
+    return Open(name, nullptr, OpenRegularForReading);
 }
 
-HFILE_T *File_Create(const char *name)
+HFILE_T *File_Create(const char *name, const HFILE_T *input)
 {
-    return Open(name, OpenForWriting);
+    if (input != nullptr)
+        CheckHandle(input, __LINE__);
+    return Open(name, input, OpenForWriting);
 }
 
 // The tool installs no signal handler, so reads and writes are restarted by
@@ -116,10 +136,13 @@ int File_GetSize(HFILE_T *file, std::uint64_t *size)
     return STATUS_OK;
 }
 
-void File_Close(HFILE_T *file)
+// Written data may first fail to reach the file here, when the system
+// writes it back (a network file system, a quota).
+int File_Close(HFILE_T *file)
 {
     CheckHandle(file, __LINE__);
-    close(file->os);
+    int closed = close(file->os);
     file->tag = nullptr;
     Mem_Free(file);
+    return closed == 0 ? STATUS_OK : STATUS_ERROR;
 }

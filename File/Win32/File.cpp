@@ -1,7 +1,8 @@
 // File handles on Windows.
 //
 // Both opens share reading only, so a file that is open for reading cannot
-// be created over, and the input is left as it was.
+// be created over, whatever name or link reaches it, and the input is left
+// as it was.
 
 #include "File/File.h"
 
@@ -39,12 +40,22 @@ static HFILE_T *Open(const char *name, DWORD access, DWORD disposition)
     return file;
 }
 
+// Only a disk file is read: a device such as NUL or CON, or a pipe, has no
+// size to count its bytes against.
 HFILE_T *File_OpenRead(const char *name)
 {
-    return Open(name, GENERIC_READ, OPEN_EXISTING);
+    HFILE_T *file = Open(name, GENERIC_READ, OPEN_EXISTING);
+    if (!File_IsStatus(file) && GetFileType(file->os) != FILE_TYPE_DISK)
+    {
+        File_Close(file);
+        return File_StatusResult(STATUS_ERROR);
+    }
+    return file;
 }
 
-HFILE_T *File_Create(const char *name)
+// The sharing mode of the input's open already refuses this open when NAME is
+// the input, before CREATE_ALWAYS could truncate it.
+HFILE_T *File_Create(const char *name, const HFILE_T *)
 {
     return Open(name, GENERIC_WRITE, CREATE_ALWAYS);
 }
@@ -78,10 +89,13 @@ int File_GetSize(HFILE_T *file, std::uint64_t *size)
     return STATUS_OK;
 }
 
-void File_Close(HFILE_T *file)
+// Written data may first fail to reach the file here, when the system
+// writes it back (a network share).
+int File_Close(HFILE_T *file)
 {
     CheckHandle(file, __LINE__);
-    CloseHandle(file->os);
+    BOOL closed = CloseHandle(file->os);
     file->tag = nullptr;
     Mem_Free(file);
+    return closed ? STATUS_OK : STATUS_ERROR;
 }
