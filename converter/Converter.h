@@ -30,7 +30,7 @@ struct CONVERTER_T
     std::int32_t bigEndian;     // non-zero: most significant byte first
     int finished;               // STATUS_OK while reading, else what ended it
     std::uint32_t tokenLength;  // bytes in token, zero bytes included
-    std::uint32_t line;         // 1 + line feeds before the lookahead
+    std::uint32_t line;         // 1 + line ends (LF, CR, CR LF) before the lookahead
     std::uint32_t tokenLine;    // line of the current token's first byte
 };
 

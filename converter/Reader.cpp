@@ -70,18 +70,25 @@ static void SkipComment(CONVERTER_T *c)
 }
 
 // Leaves the lookahead on a token byte, or returns what finished the reader.
+// A line ends at a line feed, a carriage return, or the pair of them; every
+// one of these bytes is white space, and so skipped here.
 static int SkipSeparators(CONVERTER_T *c)
 {
+    bool afterReturn = false;
     while (c->finished == STATUS_OK)
     {
         std::uint8_t byte = c->lookahead;
         if (IsWhiteSpace(byte))
         {
-            c->line += byte == '\n';
+            c->line += byte == '\r' || (byte == '\n' && !afterReturn);
+            afterReturn = byte == '\r';
             Advance(c);
         }
         else if (byte == '#')
+        {
+            afterReturn = false;
             SkipComment(c);
+        }
         else
             return STATUS_OK;
     }

@@ -53,7 +53,9 @@ static int OpenRegularForReading(const char *name, const HFILE_T *)
         close(fd);
         return -1;
     }
+#ifdef NUMPRESS_HAVE_POSIX_FADVISE
     posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+#endif
     return fd;
 }
 
