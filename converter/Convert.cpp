@@ -80,7 +80,6 @@ int Convert_Run(HFILE_T *output, HFILE_T *input, CONVERT_STOP_T *stop)
     c.input = input;
     c.output = output;
     c.line = 1;
-    c.tokenLine = 1;
 
     int status = MeasureInput(&c);
     if (status == STATUS_OK)

@@ -1,5 +1,5 @@
-// Calls the handle operation named by its argument (read, write, size, close)
-// on a record whose tag holds "HFILE_T" at another address than a handle's,
+// Calls the handle operation named by its argument (open beside, read, write,
+// size, close) on a record whose tag holds "HFILE_T" at another address than a handle's,
 // or reports a path ending in 0x95 0x5C, one character in code page 932. The
 // library must report it and exit with 4; returning from main fails.
 
@@ -14,6 +14,7 @@ int main(int argc, char **argv)
     std::uint64_t size;
     switch (argc == 2 ? argv[1][0] : 0)
     {
+    case 'o': File_Create("", file); break;
     case 'r': File_Read(file, &byte, 1); break;
     case 'w': File_Write(file, &byte, 1); break;
     case 's': File_GetSize(file, &size); break;

@@ -76,7 +76,7 @@ const CASE_T CASES[] = {
     {string("1 W\0zz 2", 8), "01", 3, Bad("W\\x00zz")},
     {string("1 #a\0002", 6), "01", 3, Bad("\\x002")},  // a zero byte ends a comment
     {"1\r\n2\r\n# c\r\n1a", "01 02", 3, Bad("1a", 4)},
-    {"B 1\r2\n\r# c\r\r1a", "01 02", 3, Bad("1a", 6)},
+    {"B 1\r2\n\r# c\n\r1a", "01 02", 3, Bad("1a", 6)},
     // Faults of the file library. A token cut off by a failed read is not written.
     {W3, "", 3, CANNOT_READ, &M::failRead, 4},
     {W3, "01 00", 3, CANNOT_READ, &M::failRead, 6},

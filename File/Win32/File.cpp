@@ -55,8 +55,10 @@ HFILE_T *File_OpenRead(const char *name)
 
 // The sharing mode of the input's open already refuses this open when NAME is
 // the input, before CREATE_ALWAYS could truncate it.
-HFILE_T *File_Create(const char *name, const HFILE_T *)
+HFILE_T *File_Create(const char *name, const HFILE_T *input)
 {
+    if (input != nullptr)
+        CheckHandle(input, __LINE__);
     return Open(name, GENERIC_WRITE, CREATE_ALWAYS);
 }
 
