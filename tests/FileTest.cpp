@@ -30,6 +30,11 @@ void Mem_Free(void *block)
 namespace {
 
 const std::string IN = "file-test-" + std::to_string(getpid());
+#ifdef _WIN32
+const char DEVICE[] = "NUL";
+#else
+const char DEVICE[] = "/dev/null";
+#endif
 
 // The lowest free descriptor, unchanged if nothing was left open (always, on Windows).
 int NextDescriptor()
@@ -78,6 +83,7 @@ TEST_F(File, GivesBackWhatItTook)
 {
     int before = NextDescriptor();
     EXPECT_FALSE(Opened(File_OpenRead(".")));
+    EXPECT_FALSE(Opened(File_OpenRead(DEVICE)));
     HFILE_T *input = File_OpenRead(IN.c_str());
     int beside = NextDescriptor();
     EXPECT_FALSE(Opened(File_Create(IN.c_str(), nullptr)));
