@@ -59,11 +59,12 @@ static int OpenRegularForReading(const char *name, const HFILE_T *)
     return fd;
 }
 
+// Whether FILE is the one that INPUT has open: the same device and inode.
 static bool IsOpenAs(const HFILE_T *input, const struct stat &file)
 {
-    struct stat read;
-    return input != nullptr && fstat(input->os, &read) == 0 && read.st_dev == file.st_dev &&
-           read.st_ino == file.st_ino;
+    struct stat opened;
+    return input != nullptr && fstat(input->os, &opened) == 0 && opened.st_dev == file.st_dev &&
+           opened.st_ino == file.st_ino;
 }
 
 // Truncates only once the file is known to be neither the input nor open
