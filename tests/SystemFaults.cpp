@@ -4,8 +4,7 @@
 //   flock-enolck    no lock is supported
 //   close-eio       closing a file open for writing fails, as a late
 //                   write-back does; the descriptor is closed all the same
-//   fstat-fails     fstat of a file open for writing fails (fstat64: every
-//                   POSIX build has 64-bit file offsets)
+//   fstat-fails     fstat64 of a file open for writing fails
 
 #include <cerrno>
 #include <cstdlib>
