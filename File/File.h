@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 
 #include "File/Status.h"
 
@@ -9,14 +10,30 @@
 // implementation; callers only hold the pointer.
 struct HFILE_T;
 
-// Opening returns a handle, or an odd status (STATUS_ERROR, STATUS_NO_MEMORY)
-// in the same value: handle records are at least 2-byte aligned, so the
-// lowest bit tells the two apart.
+// The command line's arguments as the names that File_OpenRead and
+// File_Create take: ARGV itself where names are bytes (POSIX). Windows reads
+// the command line again as the user typed it, in UTF-16, splits it as the C
+// run-time splits ARGV, and hands each argument on in UTF-8, so that no code
+// page stands between a name and its file. Null if no memory is left.
+char **File_Arguments(int argc, char **argv);
+
+// Writes NAME to STREAM as the messages spell it: as it is, or on Windows in
+// the ANSI code page that the messages are written in, with '?' for each
+// character that the code page lacks.
+void File_PrintName(std::FILE *stream, const char *name);
+
+// Opening returns a handle, or an odd status in the same value: handle
+// records are at least 2-byte aligned, so the lowest bit tells the two apart.
 //
-// File_OpenRead opens an existing regular file. File_Create creates a file,
-// or truncates it, for writing; it refuses the file that INPUT, a handle of
-// File_OpenRead or null, has open, whatever name or link reaches it, so that
-// a file being read is never written over.
+// File_OpenRead opens an existing regular file. The system refuses a
+// directory (STATUS_ERROR); any other kind of file is STATUS_NOT_REGULAR.
+// File_Create creates a file, or empties it, for writing. It refuses the file
+// that INPUT, a handle of File_OpenRead or null, has open (STATUS_SAME_FILE),
+// and the file where standard output or standard error go
+// (STATUS_MESSAGES), whatever name or link reaches them, and a file whose
+// identity it cannot tell; a refused file is left as it was, and one that
+// this call created is removed again. STATUS_ERROR is the system's refusal,
+// STATUS_NO_MEMORY a lack of memory for the record.
 HFILE_T *File_OpenRead(const char *name);
 HFILE_T *File_Create(const char *name, const HFILE_T *input);
 
@@ -48,6 +65,14 @@ int File_GetSize(HFILE_T *file, std::uint64_t *size);
 // Closes the file and frees the handle, whatever the result: STATUS_OK, or
 // STATUS_ERROR if the system reports that written data did not reach it.
 int File_Close(HFILE_T *file);
+
+// Why the last call of this library that returned STATUS_ERROR failed, in
+// the system's own words ("No such file or directory"), written into TEXT.
+// It reads what the system keeps of the failure (errno, GetLastError), so it
+// must come before any other call that may change that. False, with TEXT
+// empty, where the system saw no fault: a read that found no byte left, a
+// write that took fewer bytes than it was given.
+bool File_ErrorText(char *text, std::size_t size);
 
 // The heap that holds handle records. Mem_Free ignores null.
 void *Mem_Alloc(std::size_t size);

@@ -68,8 +68,10 @@ static int ConvertTokens(CONVERTER_T *c)
 static int MeasureInput(CONVERTER_T *c)
 {
     std::uint64_t size;
-    if (File_GetSize(c->input, &size) != STATUS_OK || size > UINT32_MAX)
+    if (File_GetSize(c->input, &size) != STATUS_OK)
         return STATUS_ERROR;
+    if (size > UINT32_MAX)
+        return STATUS_TOO_LARGE;
     c->remaining = static_cast<std::uint32_t>(size);
     return STATUS_OK;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 
 #include "File/File.h"
 
@@ -10,6 +11,7 @@ enum
     STATUS_BAD_TOKEN = 21,       // neither a directive nor a well-formed number
     STATUS_TOKEN_TOO_LONG = 23,  // a token of more than TOKEN_MAX bytes
     STATUS_WRITE_ERROR = 25,     // a value did not reach the output whole
+    STATUS_TOO_LARGE = 27,       // an input of 4 GiB or more, which is not read
 };
 
 enum
@@ -56,7 +58,9 @@ bool IsNumberText(const char *text);
 std::uint32_t ParseNumber(const char *text);
 
 // The whole tool: banner, argument check, opening, conversion, messages,
-// closing. Returns the process's exit status.
+// closing. The messages go to MESSAGES (standard output); each failure's
+// reason, one line, to REASONS (standard error). Returns the process's exit
+// status.
 enum
 {
     EXIT_CONVERTED = 0,    // the input was converted completely
@@ -64,4 +68,4 @@ enum
     EXIT_CANNOT_OPEN = 2,  // a file could not be opened or created
     EXIT_STOPPED = 3,      // the conversion stopped early
 };
-int Numpress_Main(int argc, char **argv);
+int Numpress_Main(int argc, char **argv, std::FILE *messages, std::FILE *reasons);

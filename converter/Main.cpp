@@ -1,9 +1,18 @@
 // numpress <in file> <out file>: converts a text of numbers and directives
-// into the binary file that it describes.
+// into the binary file that it describes. The file library gives the names
+// as the system spells them.
 
 #include "converter/Converter.h"
 
+#include <cstdio>
+
 int main(int argc, char **argv)
 {
-    return Numpress_Main(argc, argv);
+    char **names = File_Arguments(argc, argv);
+    if (names == nullptr)
+    {
+        std::fputs("numpress: not enough memory for the command line\n", stderr);
+        return EXIT_CANNOT_OPEN;
+    }
+    return Numpress_Main(argc, names, stdout, stderr);
 }

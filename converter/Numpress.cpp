@@ -1,48 +1,122 @@
 // The command line, the files and the messages around one conversion.
+//
+// The messages are the tool's own, and scripts may read them, so they stay
+// as they are. Beside each failure's message goes one line that says why:
+// in the system's words where the system refused, else in the tool's.
 
 #include "converter/Converter.h"
 
 #include <cstdio>
 
+enum
+{
+    REASON_MAX = 256
+};
+
 // Prints a token's bytes so that the message stays one printable line:
 // bytes outside '!'..'~', backslashes and quotes become \xHH. They go
 // straight out, so no buffer has to be sized for the longest token.
-static void PrintToken(const CONVERT_STOP_T *stop)
+static void PrintToken(std::FILE *out, const CONVERT_STOP_T *stop)
 {
     for (std::uint32_t i = 0; i < stop->tokenLength; i++)
     {
         unsigned char byte = static_cast<unsigned char>(stop->token[i]);
         if (byte < 0x21 || byte > 0x7E || byte == '\\' || byte == '\'')
-            std::printf("\\x%02X", byte);
+            std::fprintf(out, "\\x%02X", byte);
         else
-            std::putchar(byte);
+            std::fputc(byte, out);
     }
 }
 
-static void ReportStop(int status, const CONVERT_STOP_T *stop, const char *inName,
-                       const char *outName)
+// BEFORE, then NAME as the messages spell names, then AFTER.
+static void PrintNamed(std::FILE *out, const char *before, const char *name, const char *after)
+{
+    std::fputs(before, out);
+    File_PrintName(out, name);
+    std::fputs(after, out);
+}
+
+// The reason line of a file that could not be opened, read or written.
+static void PrintReason(std::FILE *reasons, const char *verb, const char *name, const char *why)
+{
+    std::fprintf(reasons, "numpress: cannot %s '", verb);
+    File_PrintName(reasons, name);
+    std::fprintf(reasons, "': %s\n", why);
+}
+
+// The reason line of a token that stopped the conversion.
+static void PrintTokenReason(std::FILE *reasons, const char *inName, std::uint32_t line,
+                             const char *why)
+{
+    PrintNamed(reasons, "numpress: '", inName, "'");
+    std::fprintf(reasons, " line %u: %s\n", line, why);
+}
+
+// Why an opening returned STATUS instead of a handle.
+static const char *OpenRefusal(int status, char (&text)[REASON_MAX])
 {
     switch (status)
     {
-    case STATUS_BAD_TOKEN:
-        std::printf("ERROR: Bad token '");
-        PrintToken(stop);
-        std::printf("' at line %u.\n", stop->line);
-        break;
-    case STATUS_TOKEN_TOO_LONG:
-        std::printf("ERROR: Token too long at line %u.\n", stop->line);
-        break;
-    case STATUS_WRITE_ERROR: std::printf("ERROR: Cannot write '%s'.\n", outName); break;
-    default: std::printf("ERROR: Cannot read '%s'.\n", inName);
+    case STATUS_NO_MEMORY: return "not enough memory";
+    case STATUS_SAME_FILE: return "it is the input file";
+    case STATUS_NOT_REGULAR: return "not a regular file, but a device or a pipe";
+    case STATUS_MESSAGES: return "the messages go there (standard output or standard error)";
+    case STATUS_IN_USE: return "another program has it open";
+    default: File_ErrorText(text, sizeof text); return text;
     }
 }
 
-int Numpress_Main(int argc, char **argv)
+static int CannotOpen(int status, const char *name, std::FILE *messages, std::FILE *reasons)
 {
-    std::printf("Numpress " NUMPRESS_VERSION ": text to binary converter\n");
+    char text[REASON_MAX];
+    const char *why = OpenRefusal(status, text);  // before printing can change the system's error
+    PrintNamed(messages, "ERROR: Cannot open '", name, "'.\n");
+    PrintReason(reasons, "open", name, why);
+    return EXIT_CANNOT_OPEN;
+}
+
+static void ReportStop(int status, const CONVERT_STOP_T *stop, const char *inName,
+                       const char *outName, std::FILE *messages, std::FILE *reasons)
+{
+    char text[REASON_MAX];
+    bool systemSaid = File_ErrorText(text, sizeof text);  // before printing can change it
+    switch (status)
+    {
+    case STATUS_BAD_TOKEN:
+        std::fputs("ERROR: Bad token '", messages);
+        PrintToken(messages, stop);
+        std::fprintf(messages, "' at line %u.\n", stop->line);
+        PrintTokenReason(reasons, inName, stop->line,
+                         "a token is a number or one of the directives B, W, D, b and l");
+        break;
+    case STATUS_TOKEN_TOO_LONG:
+        std::fprintf(messages, "ERROR: Token too long at line %u.\n", stop->line);
+        PrintTokenReason(reasons, inName, stop->line, "a token has at most 32 bytes");
+        break;
+    case STATUS_WRITE_ERROR:
+        PrintNamed(messages, "ERROR: Cannot write '", outName, "'.\n");
+        PrintReason(reasons, "write", outName,
+                    systemSaid ? text : "the system took only part of a value");
+        break;
+    case STATUS_TOO_LARGE:
+        PrintNamed(messages, "ERROR: Cannot read '", inName, "'.\n");
+        PrintReason(reasons, "read", inName, "it is 4 GiB or larger");
+        break;
+    default:
+        PrintNamed(messages, "ERROR: Cannot read '", inName, "'.\n");
+        PrintReason(reasons, "read", inName, systemSaid ? text : "it ended before its size said");
+    }
+}
+
+int Numpress_Main(int argc, char **argv, std::FILE *messages, std::FILE *reasons)
+{
+    std::fprintf(messages, "Numpress " NUMPRESS_VERSION ": text to binary converter\n");
     if (argc != 3)
     {
-        std::printf("Usage> Numpress <in file> <out file>\n");
+        std::fputs("Usage> Numpress <in file> <out file>\n", messages);
+        std::fputs("numpress: it takes two file names, the input and the output, and nothing "
+                   "else; see " NUMPRESS_MANUAL "\n",
+                   reasons);
         return EXIT_USAGE;
     }
     const char *inName = argv[1];
@@ -50,14 +124,11 @@ int Numpress_Main(int argc, char **argv)
 
     HFILE_T *input = File_OpenRead(inName);
     if (File_IsStatus(input))
-    {
-        std::printf("ERROR: Cannot open '%s'.\n", inName);
-        return EXIT_CANNOT_OPEN;
-    }
+        return CannotOpen(File_StatusOf(input), inName, messages, reasons);
     HFILE_T *output = File_Create(outName, input);
     if (File_IsStatus(output))
     {
-        std::printf("ERROR: Cannot open '%s'.\n", outName);
+        CannotOpen(File_StatusOf(output), outName, messages, reasons);
         File_Close(input);
         return EXIT_CANNOT_OPEN;
     }
@@ -65,12 +136,12 @@ int Numpress_Main(int argc, char **argv)
     CONVERT_STOP_T stop;
     int status = Convert_Run(output, input, &stop);
     if (status != STATUS_OK)
-        ReportStop(status, &stop, inName, outName);
+        ReportStop(status, &stop, inName, outName, messages, reasons);
 
     // The output is whole only once it is closed; the input has nothing to lose.
     if (File_Close(output) != STATUS_OK && status != STATUS_WRITE_ERROR)
     {
-        ReportStop(STATUS_WRITE_ERROR, &stop, inName, outName);
+        ReportStop(STATUS_WRITE_ERROR, &stop, inName, outName, messages, reasons);
         status = STATUS_WRITE_ERROR;
     }
     File_Close(input);

@@ -2,8 +2,8 @@
 // succeeds or stops at a token it tells, writes only 1, 2 or 4 bytes a value,
 // never reads past the size, reads it all on success and closes every file.
 
-#include "File/Memory/MemoryFiles.h"
 #include "converter/Converter.h"
+#include "tests/MemoryFiles.h"
 
 #include <cstdlib>
 

@@ -39,7 +39,7 @@ const char DEVICE[] = "/dev/null";
 // The lowest free descriptor, unchanged if nothing was left open (always, on Windows).
 int NextDescriptor()
 {
-    int fd = dup(0);
+    int fd = dup(2);
     close(fd);
     return fd;
 }
@@ -65,15 +65,20 @@ class File : public testing::Test
 };
 
 // A read that finds nothing, as when the file is cut short while it is read,
-// is a failure and not an empty success.
+// is a failure and not an empty success, and no fault of the system's; a
+// refused open is one, in the system's words.
 TEST_F(File, ReadingAtTheEndFails)
 {
     HFILE_T *file = File_OpenRead(IN.c_str());
-    char bytes[3] = {};
+    char bytes[3] = {}, text[100];
     EXPECT_EQ(File_Read(file, bytes, 2), STATUS_OK);
     EXPECT_EQ(File_Read(file, bytes, 1), STATUS_ERROR);
+    EXPECT_FALSE(File_ErrorText(text, sizeof text));
     EXPECT_STREQ(bytes, "ab");
     File_Close(file);
+    EXPECT_EQ(File_OpenRead("missing"), File_StatusResult(STATUS_ERROR));
+    EXPECT_TRUE(File_ErrorText(text, sizeof text));
+    EXPECT_STRNE(text, "");
 }
 
 // Refused opens and closed files give back what they took: a file that its
@@ -93,16 +98,23 @@ TEST_F(File, GivesBackWhatItTook)
     EXPECT_TRUE(Opened(File_Create(IN.c_str(), nullptr)));
 }
 
-// Started with standard input closed, as cron may start it, the tool gets
-// descriptor 0 for a file, and that is a descriptor like any other.
-TEST_F(File, OpensOnDescriptorZero)
+// Started with standard streams closed, as cron may start it, the tool
+// opens no file where one of them was: what goes there would land in it.
+TEST_F(File, LeavesTheStandardStreamsTheirDescriptors)
 {
-    int standardInput = dup(0);
+    int saved = dup(1);
+    std::fflush(stdout);
     close(0);
-    EXPECT_TRUE(Opened(File_OpenRead(IN.c_str())));
-    EXPECT_TRUE(Opened(File_Create(IN.c_str(), nullptr)));
-    dup2(standardInput, 0);
-    close(standardInput);
+    close(1);
+    HFILE_T *input = File_OpenRead(IN.c_str());
+    HFILE_T *output = File_Create("file-test-out", input);
+    int free = NextDescriptor();
+    dup2(saved, 1);
+    close(saved);
+    EXPECT_EQ(free, 0);
+    EXPECT_TRUE(Opened(output));
+    EXPECT_TRUE(Opened(input));
+    std::remove("file-test-out");
 }
 
 }  // namespace

@@ -1,22 +1,36 @@
 // Faults of the file system that a local disk cannot show, for a program
-// started with this library in LD_PRELOAD. FAULT names one:
-//   flock-succeeds  every lock is granted, as NFS grants one process's locks
-//   flock-enolck    no lock is supported
-//   close-eio       closing a file open for writing fails, as a late
-//                   write-back does; the descriptor is closed all the same
-//   fstat-fails     fstat64 of a file open for writing fails
+// started with this library in LD_PRELOAD (glibc's Linux). FAULT names one
+// or more, separated by spaces:
+//   flock-succeeds    every lock is granted, as NFS grants one process's locks
+//   flock-enolck      no lock is supported
+//   close-eio         closing a file open for writing fails, as a late
+//                     write-back does; the descriptor is closed all the same
+//   read-eio          reading fails, as a failing disk does
+//   fstat-fails       fstat of a file open for writing fails
+//   input-fstat-once  fstat of a file open for reading fails after the
+//                     first, as a network file system's may
 
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <sys/types.h>
 
-static bool Fault(const char *name, int fd = -1)
+// Whether FAULT holds NAME and FD, if given, is open for writing (or, with
+// READING, for reading).
+static bool Fault(const char *name, int fd = -1, bool reading = false)
 {
-    const char *fault = std::getenv("FAULT");
-    bool writing = fd < 0 || (fcntl(fd, F_GETFL) & O_ACCMODE) == O_WRONLY;
-    return fault != nullptr && std::strcmp(fault, name) == 0 && writing;
+    const char *faults = std::getenv("FAULT");
+    std::size_t length = std::strlen(name);
+    bool named = false;
+    for (const char *at = faults; at != nullptr && !named; at = std::strchr(at, ' '))
+    {
+        at += *at == ' ';
+        named = std::strncmp(at, name, length) == 0 && (at[length] == ' ' || at[length] == 0);
+    }
+    int mode = fd < 0 ? 0 : fcntl(fd, F_GETFL) & O_ACCMODE;
+    return named && (fd < 0 || mode == (reading ? O_RDONLY : O_WRONLY));
 }
 
 static int Fail(int error)
@@ -45,7 +59,29 @@ extern "C" int close(int fd)
     return fails ? Fail(EIO) : closed;
 }
 
+extern "C" ssize_t read(int fd, void *buffer, size_t count)
+{
+    return Fault("read-eio", fd, true)
+               ? Fail(EIO)
+               : Real<ssize_t(int, void *, size_t)>("read")(fd, buffer, count);
+}
+
+// The program calls fstat64 where glibc's headers send fstat there (2.33 and
+// later, with 64-bit file offsets), fstat elsewhere.
+static int Stat(const char *name, int fd, void *info)
+{
+    static int inputLooks;
+    if (Fault("fstat-fails", fd) || (Fault("input-fstat-once", fd, true) && ++inputLooks > 1))
+        return Fail(EOVERFLOW);
+    return Real<int(int, void *)>(name)(fd, info);
+}
+
 extern "C" int fstat64(int fd, void *info)
 {
-    return Fault("fstat-fails", fd) ? Fail(EOVERFLOW) : Real<int(int, void *)>("fstat64")(fd, info);
+    return Stat("fstat64", fd, info);
+}
+
+extern "C" int fstat(int fd, void *info)
+{
+    return Stat("fstat", fd, info);
 }

@@ -1,15 +1,19 @@
 // File handles on POSIX.
 //
 // Sharing follows the rule "other openers may read but not write". Within
-// this process the output is compared with the input it was given, by device
-// and inode, so the same file cannot be both, whatever names or links reach
-// it. Other processes are kept out by flock: a reader holds a shared lock and
-// a writer needs an exclusive one.
+// this process the output is compared by device and inode with the input,
+// as the input's open found it, and with the files where standard output and
+// standard error go: so the file being read is never written, nor do the
+// messages land in the data, whatever names or links reach them. Other
+// processes are kept out by flock, where the system has it: a reader holds a
+// shared lock and a writer needs an exclusive one.
 
 #include "File/File.h"
 
 #include <errno.h>
 #include <fcntl.h>
+#include <stdio.h>
+#include <string.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -18,6 +22,8 @@ struct HFILE_T
 {
     const char *tag;
     int os;
+    dev_t device;  // the file's identity, as its open found it
+    ino_t inode;
 };
 
 static const char HANDLE_TAG[] = "HFILE_T";
@@ -30,73 +36,158 @@ static void CheckHandle(const HFILE_T *file, int line)
         Assert_Fail(__FILE__, line);
 }
 
-// A lock that another process holds refuses the file. A file system without
-// locks (ENOLCK, EOPNOTSUPP) refuses nothing: only other processes go
-// unguarded there.
-static bool Lock(int fd, int operation)
+char **File_Arguments(int, char **argv)
 {
-    return flock(fd, operation | LOCK_NB) == 0 || errno == ENOLCK || errno == EOPNOTSUPP;
+    return argv;
+}
+
+void File_PrintName(FILE *stream, const char *name)
+{
+    fputs(name, stream);
+}
+
+// A lock that another process holds refuses the file. A file system without
+// locks (ENOLCK, EOPNOTSUPP, and ENOTSUP where it is a value of its own, as
+// on macOS) refuses nothing, nor does a system without flock (WASI): there
+// only other processes go unguarded.
+static int Lock(int fd, int operation)
+{
+#ifdef NUMPRESS_HAVE_FLOCK
+    if (flock(fd, operation | LOCK_NB) != 0 && errno != ENOLCK && errno != EOPNOTSUPP &&
+        errno != ENOTSUP)
+        return errno == EWOULDBLOCK ? STATUS_IN_USE : STATUS_ERROR;
+#else
+    (void)fd, (void)operation;
+#endif
+    return STATUS_OK;
+}
+
+// Keeps descriptors 0 to 2 for the standard streams: a file opened on one of
+// them, closed when the program started, would take in what is written there.
+static int AboveStandardStreams(int fd)
+{
+    if (fd < 0 || fd > STDERR_FILENO)
+        return fd;
+    int moved = fcntl(fd, F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
+    int error = errno;
+    close(fd);
+    errno = error;
+    return moved;
+}
+
+// Gives back what a refused open took: its descriptor, if any, and the file,
+// if the open created it. errno keeps the system's account of the refusal.
+static int Refuse(int status, int fd, const char *created = nullptr)
+{
+    int error = errno;
+    if (fd >= 0)
+        close(fd);
+    if (created != nullptr)
+        unlink(created);
+    errno = error;
+    return status;
+}
+
+static void Keep(HFILE_T *file, int fd, const struct stat &info)
+{
+    file->os = fd;
+    file->device = info.st_dev;
+    file->inode = info.st_ino;
 }
 
 // Opens without blocking, so that a FIFO or a device with nothing behind it
-// is refused at once instead of hanging the open.
-static int OpenRegularForReading(const char *name, const HFILE_T *)
+// is refused at once instead of hanging the open. A directory is refused as
+// the system refuses to write one.
+static int OpenForReading(HFILE_T *file, const char *name, const HFILE_T *)
 {
-    int fd = open(name, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    int fd = AboveStandardStreams(open(name, O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (fd < 0)
-        return -1;
+        return STATUS_ERROR;
     struct stat info;
     int flags = fcntl(fd, F_GETFL);
-    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || flags < 0 ||
-        fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0 || !Lock(fd, LOCK_SH))
+    if (fstat(fd, &info) != 0 || flags < 0 || fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0)
+        return Refuse(STATUS_ERROR, fd);
+    if (S_ISDIR(info.st_mode))
     {
-        close(fd);
-        return -1;
+        errno = EISDIR;
+        return Refuse(STATUS_ERROR, fd);
     }
+    if (!S_ISREG(info.st_mode))
+        return Refuse(STATUS_NOT_REGULAR, fd);
+    int locked = Lock(fd, LOCK_SH);
+    if (locked != STATUS_OK)
+        return Refuse(locked, fd);
 #ifdef NUMPRESS_HAVE_POSIX_FADVISE
     posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
 #endif
+    Keep(file, fd, info);
+    return STATUS_OK;
+}
+
+// Whether INFO is the file where the standard stream FD goes. A terminal, or
+// a device such as /dev/null, keeps neither the messages nor the data, so it
+// may take both.
+static bool IsStandardStream(int fd, const struct stat &info)
+{
+    struct stat stream;
+    return fstat(fd, &stream) == 0 && !S_ISCHR(stream.st_mode) && stream.st_dev == info.st_dev &&
+           stream.st_ino == info.st_ino;
+}
+
+// What forbids writing the open file INFO, checked before anything is cut:
+// being the input, taking the messages, another process's lock. A device or
+// a pipe is written as it is, never cut.
+static int CheckOutput(int fd, const struct stat &info, const HFILE_T *input)
+{
+    if (input != nullptr && input->device == info.st_dev && input->inode == info.st_ino)
+        return STATUS_SAME_FILE;
+    if (IsStandardStream(STDOUT_FILENO, info) || IsStandardStream(STDERR_FILENO, info))
+        return STATUS_MESSAGES;
+    if (!S_ISREG(info.st_mode))
+        return STATUS_OK;
+    int locked = Lock(fd, LOCK_EX);
+    if (locked != STATUS_OK)
+        return locked;
+    return ftruncate(fd, 0) == 0 ? STATUS_OK : STATUS_ERROR;
+}
+
+// Creates NAME, or else opens it as it is; *created tells which. A link to
+// where no file is yet makes the file there, as O_CREAT alone does, but it
+// is not known to be new.
+static int OpenOrCreate(const char *name, bool *created)
+{
+    int fd = open(name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    *created = fd >= 0;
+    if (fd < 0 && errno == EEXIST)
+        fd = open(name, O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
     return fd;
 }
 
-// Whether FILE is the one that INPUT has open: the same device and inode.
-static bool IsOpenAs(const HFILE_T *input, const struct stat &file)
+// A file whose kind or identity cannot be told is refused: it might be the
+// input, and a device would be written over in place.
+static int OpenForWriting(HFILE_T *file, const char *name, const HFILE_T *input)
 {
-    struct stat opened;
-    return input != nullptr && fstat(input->os, &opened) == 0 && opened.st_dev == file.st_dev &&
-           opened.st_ino == file.st_ino;
-}
-
-// Truncates only once the file is known to be neither the input nor open
-// for reading elsewhere, so that either is left as it was. A file whose kind
-// cannot be told is refused: a device is written over in place, never cut.
-static int OpenForWriting(const char *name, const HFILE_T *input)
-{
-    int fd = open(name, O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
-    if (fd < 0)
-        return -1;
+    bool created;
+    int fd = AboveStandardStreams(OpenOrCreate(name, &created));
     struct stat info;
-    if (fstat(fd, &info) != 0 ||
-        (S_ISREG(info.st_mode) &&
-         (IsOpenAs(input, info) || !Lock(fd, LOCK_EX) || ftruncate(fd, 0) != 0)))
-    {
-        close(fd);
-        return -1;
-    }
-    return fd;
+    int status = fd < 0 || fstat(fd, &info) != 0 ? STATUS_ERROR : CheckOutput(fd, info, input);
+    if (status != STATUS_OK)
+        return Refuse(status, fd, created ? name : nullptr);
+    Keep(file, fd, info);
+    return STATUS_OK;
 }
 
 static HFILE_T *Open(const char *name, const HFILE_T *input,
-                     int (*openSystemFile)(const char *, const HFILE_T *))
+                     int (*openSystemFile)(HFILE_T *, const char *, const HFILE_T *))
 {
     HFILE_T *file = static_cast<HFILE_T *>(Mem_Alloc(sizeof(HFILE_T)));
     if (file == nullptr)
         return File_StatusResult(STATUS_NO_MEMORY);
-    file->os = openSystemFile(name, input);
-    if (file->os < 0)
+    int status = openSystemFile(file, name, input);
+    if (status != STATUS_OK)
     {
         Mem_Free(file);
-        return File_StatusResult(STATUS_ERROR);
+        return File_StatusResult(status);
     }
     file->tag = HANDLE_TAG;
     return file;
@@ -104,7 +195,7 @@ static HFILE_T *Open(const char *name, const HFILE_T *input,
 
 HFILE_T *File_OpenRead(const char *name)
 {
-    return Open(name, nullptr, OpenRegularForReading);
+    return Open(name, nullptr, OpenForReading);
 }
 
 HFILE_T *File_Create(const char *name, const HFILE_T *input)
@@ -115,25 +206,35 @@ HFILE_T *File_Create(const char *name, const HFILE_T *input)
 }
 
 // The tool installs no signal handler, so reads and writes are restarted by
-// the system and never fail with EINTR.
+// the system and never fail with EINTR. A read of nothing, or a write of
+// fewer bytes than given, is no fault of the system's: errno says so with 0.
 int File_Read(HFILE_T *file, void *buffer, std::size_t count)
 {
     CheckHandle(file, __LINE__);
-    return read(file->os, buffer, count) > 0 ? STATUS_OK : STATUS_ERROR;
+    ssize_t got = read(file->os, buffer, count);
+    if (got > 0)
+        return STATUS_OK;
+    if (got == 0)
+        errno = 0;
+    return STATUS_ERROR;
 }
 
 int File_Write(HFILE_T *file, const void *buffer, std::size_t count)
 {
     CheckHandle(file, __LINE__);
     ssize_t put = write(file->os, buffer, count);
-    return put == static_cast<ssize_t>(count) ? STATUS_OK : STATUS_ERROR;
+    if (put == static_cast<ssize_t>(count))
+        return STATUS_OK;
+    if (put >= 0)
+        errno = 0;
+    return STATUS_ERROR;
 }
 
 int File_GetSize(HFILE_T *file, std::uint64_t *size)
 {
     CheckHandle(file, __LINE__);
     struct stat info;
-    if (fstat(file->os, &info) != 0 || info.st_size < 0)
+    if (fstat(file->os, &info) != 0)
         return STATUS_ERROR;
     *size = static_cast<std::uint64_t>(info.st_size);
     return STATUS_OK;
@@ -145,7 +246,16 @@ int File_Close(HFILE_T *file)
 {
     CheckHandle(file, __LINE__);
     int closed = close(file->os);
+    int error = errno;
     file->tag = nullptr;
     Mem_Free(file);
+    errno = error;
     return closed == 0 ? STATUS_OK : STATUS_ERROR;
+}
+
+bool File_ErrorText(char *text, std::size_t size)
+{
+    int error = errno;
+    snprintf(text, size, "%s", error != 0 ? strerror(error) : "");
+    return error != 0;
 }

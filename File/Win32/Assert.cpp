@@ -1,10 +1,9 @@
 // The assertion report on Windows: a warning box owned by no window.
 
-#include "File/File.h"
+#include "File/Win32/Windows.h"
 
 #include <cstdio>
 #include <cstdlib>
-#include <windows.h>
 
 // The part of the path after its last separator. CharNextA steps over
 // double-byte characters whole, so a trail byte that equals '\' is not taken

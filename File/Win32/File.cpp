@@ -1,20 +1,37 @@
 // File handles on Windows.
 //
-// Both opens share reading only, so a file that is open for reading cannot
-// be created over, whatever name or link reaches it, and the input is left
-// as it was.
+// Names arrive in UTF-8 (Names.cpp) and are opened through the wide API, so
+// that each reaches the file it names, whatever the code page. Both opens
+// share reading only, so that a file open for reading cannot be written,
+// whatever name or link reaches it, where the file system enforces sharing
+// modes. Not every network redirector does, so the output is also compared
+// with the input, and with the files where standard output and standard
+// error go, by volume serial number and file index, before it is cut.
 
-#include "File/File.h"
+#include "File/Win32/Windows.h"
 
-#include <windows.h>
+#include <cstring>
+
+struct IDENTITY_T
+{
+    ULONGLONG volume;  // 0 where it could not be told
+    ULONGLONG index;
+};
 
 struct HFILE_T
 {
     const char *tag;
     HANDLE os;
+    IDENTITY_T identity;  // of a file opened for reading, as its open found it
 };
 
 static const char HANDLE_TAG[] = "HFILE_T";
+
+// The longest name Windows opens, in UTF-16 units with the terminator.
+enum
+{
+    NAME_MAX_UNITS = 32768
+};
 
 // Every operation on a handle begins here: a closed handle, or a record of
 // another kind, is reported with the line of the check, and ends the process.
@@ -24,19 +41,67 @@ static void CheckHandle(const HFILE_T *file, int line)
         Assert_Fail(__FILE__, line);
 }
 
-static HFILE_T *Open(const char *name, DWORD access, DWORD disposition)
+// NAME in UTF-16, in WIDE; false, with the system's error, if it is no UTF-8.
+static bool Widen(const char *name, wchar_t (&wide)[NAME_MAX_UNITS])
+{
+    return MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, name, -1, wide, NAME_MAX_UNITS) > 0;
+}
+
+static HANDLE OpenWide(const wchar_t *name, DWORD access, DWORD disposition)
+{
+    return CreateFileW(name, access, FILE_SHARE_READ, nullptr, disposition,
+                       FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+}
+
+// The volume serial number and file index that name an open file; false
+// where they cannot be told. GetFileInformationByHandle tells them on every
+// Windows; where it cannot, as for a standard stream that wine made of a
+// Unix file, Windows 8 and later still tell the index, if not the volume.
+static bool Identify(HANDLE handle, IDENTITY_T *identity)
+{
+    BY_HANDLE_FILE_INFORMATION info;
+    FILE_ID_INFO ids;
+    if (GetFileInformationByHandle(handle, &info))
+    {
+        identity->volume = info.dwVolumeSerialNumber;
+        identity->index = ULONGLONG{info.nFileIndexHigh} << 32 | info.nFileIndexLow;
+        return true;
+    }
+    if (!GetFileInformationByHandleEx(handle, FileIdInfo, &ids, sizeof ids))
+        return false;
+    identity->volume = ids.VolumeSerialNumber;
+    std::memcpy(&identity->index, ids.FileId.Identifier, sizeof identity->index);
+    return true;
+}
+
+// Where a volume could not be told, the index alone decides: a file that may
+// be the same is taken to be.
+static bool IsSame(const IDENTITY_T &one, const IDENTITY_T &other)
+{
+    return one.index == other.index &&
+           (one.volume == other.volume || one.volume == 0 || other.volume == 0);
+}
+
+// Gives back what a refused open took: the system's handle, if any, the
+// file, if the open created it, and the record. GetLastError keeps the
+// system's account of the refusal.
+static HFILE_T *Refuse(int status, HFILE_T *file, const wchar_t *created = nullptr)
+{
+    DWORD error = GetLastError();
+    if (file->os != INVALID_HANDLE_VALUE)
+        CloseHandle(file->os);
+    if (created != nullptr)
+        DeleteFileW(created);
+    Mem_Free(file);
+    SetLastError(error);
+    return File_StatusResult(status);
+}
+
+static HFILE_T *NewRecord()
 {
     HFILE_T *file = static_cast<HFILE_T *>(Mem_Alloc(sizeof(HFILE_T)));
-    if (file == nullptr)
-        return File_StatusResult(STATUS_NO_MEMORY);
-    file->os = CreateFileA(name, access, FILE_SHARE_READ, nullptr, disposition,
-                           FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (file->os == INVALID_HANDLE_VALUE)
-    {
-        Mem_Free(file);
-        return File_StatusResult(STATUS_ERROR);
-    }
-    file->tag = HANDLE_TAG;
+    if (file != nullptr)
+        file->os = INVALID_HANDLE_VALUE;
     return file;
 }
 
@@ -44,40 +109,127 @@ static HFILE_T *Open(const char *name, DWORD access, DWORD disposition)
 // size to count its bytes against.
 HFILE_T *File_OpenRead(const char *name)
 {
-    HFILE_T *file = Open(name, GENERIC_READ, OPEN_EXISTING);
-    if (!File_IsStatus(file) && GetFileType(file->os) != FILE_TYPE_DISK)
-    {
-        File_Close(file);
-        return File_StatusResult(STATUS_ERROR);
-    }
+    HFILE_T *file = NewRecord();
+    if (file == nullptr)
+        return File_StatusResult(STATUS_NO_MEMORY);
+    wchar_t wide[NAME_MAX_UNITS];
+    if (!Widen(name, wide))
+        return Refuse(STATUS_ERROR, file);
+    file->os = OpenWide(wide, GENERIC_READ, OPEN_EXISTING);
+    if (file->os == INVALID_HANDLE_VALUE)
+        return Refuse(STATUS_ERROR, file);
+    if (GetFileType(file->os) != FILE_TYPE_DISK)
+        return Refuse(STATUS_NOT_REGULAR, file);
+    if (!Identify(file->os, &file->identity))
+        return Refuse(STATUS_ERROR, file);
+    file->tag = HANDLE_TAG;
     return file;
 }
 
-// The sharing mode of the input's open already refuses this open when NAME is
-// the input, before CREATE_ALWAYS could truncate it.
+// Whether IDENTITY is the disk file where the standard stream STREAM goes.
+static bool IsStandardStream(DWORD stream, const IDENTITY_T &identity)
+{
+    HANDLE handle = GetStdHandle(stream);
+    IDENTITY_T its;
+    return GetFileType(handle) == FILE_TYPE_DISK && Identify(handle, &its) && IsSame(its, identity);
+}
+
+// What forbids writing the file IDENTITY: being the input, or taking the messages.
+static int Conflict(const IDENTITY_T &identity, const HFILE_T *input)
+{
+    if (input != nullptr && IsSame(identity, input->identity))
+        return STATUS_SAME_FILE;
+    if (IsStandardStream(STD_OUTPUT_HANDLE, identity) ||
+        IsStandardStream(STD_ERROR_HANDLE, identity))
+        return STATUS_MESSAGES;
+    return STATUS_OK;
+}
+
+// What forbids writing the open file OUTPUT, checked before it is cut: a
+// conflict, or an identity that cannot be told. A device such as NUL or CON
+// is written as it is.
+static int CheckOutput(HANDLE output, const HFILE_T *input)
+{
+    IDENTITY_T identity;
+    if (GetFileType(output) != FILE_TYPE_DISK)
+        return STATUS_OK;
+    if (!Identify(output, &identity))
+        return STATUS_ERROR;
+    int conflict = Conflict(identity, input);
+    if (conflict != STATUS_OK)
+        return conflict;
+    return SetEndOfFile(output) ? STATUS_OK : STATUS_ERROR;
+}
+
+// Why the system refused to open NAME for writing. Where a sharing mode
+// refused it, the input or a standard stream may be what holds it open: a
+// look at the file's attributes, which no sharing mode forbids, tells.
+static int Refusal(const wchar_t *name, const HFILE_T *input)
+{
+    DWORD error = GetLastError();
+    if (error != ERROR_SHARING_VIOLATION)
+        return STATUS_ERROR;
+    HANDLE look = CreateFileW(name, FILE_READ_ATTRIBUTES,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    IDENTITY_T identity;
+    int conflict = look != INVALID_HANDLE_VALUE && Identify(look, &identity)
+                       ? Conflict(identity, input)
+                       : STATUS_OK;
+    if (look != INVALID_HANDLE_VALUE)
+        CloseHandle(look);
+    SetLastError(error);
+    return conflict != STATUS_OK ? conflict : STATUS_ERROR;
+}
+
+// Opened as it is, or created, and only cut once it may be written: the
+// result is CREATE_ALWAYS's, an empty file, unless the file is refused.
 HFILE_T *File_Create(const char *name, const HFILE_T *input)
 {
     if (input != nullptr)
         CheckHandle(input, __LINE__);
-    return Open(name, GENERIC_WRITE, CREATE_ALWAYS);
+    HFILE_T *file = NewRecord();
+    if (file == nullptr)
+        return File_StatusResult(STATUS_NO_MEMORY);
+    wchar_t wide[NAME_MAX_UNITS];
+    if (!Widen(name, wide))
+        return Refuse(STATUS_ERROR, file);
+    file->os = OpenWide(wide, GENERIC_WRITE, OPEN_ALWAYS);
+    if (file->os == INVALID_HANDLE_VALUE)
+        return Refuse(Refusal(wide, input), file);
+    bool created = GetLastError() != ERROR_ALREADY_EXISTS;
+    int status = CheckOutput(file->os, input);
+    if (status != STATUS_OK)
+        return Refuse(status, file, created ? wide : nullptr);
+    file->tag = HANDLE_TAG;
+    return file;
 }
 
 // The count of bytes moved is looked at only when the call succeeded, which
-// always sets it.
+// always sets it. A read of nothing, or a write of fewer bytes than given, is
+// no fault of the system's: the last error says so with ERROR_SUCCESS.
 int File_Read(HFILE_T *file, void *buffer, std::size_t count)
 {
     CheckHandle(file, __LINE__);
     DWORD got;
-    BOOL done = ReadFile(file->os, buffer, static_cast<DWORD>(count), &got, nullptr);
-    return done && got > 0 ? STATUS_OK : STATUS_ERROR;
+    if (!ReadFile(file->os, buffer, static_cast<DWORD>(count), &got, nullptr))
+        return STATUS_ERROR;
+    if (got > 0)
+        return STATUS_OK;
+    SetLastError(ERROR_SUCCESS);
+    return STATUS_ERROR;
 }
 
 int File_Write(HFILE_T *file, const void *buffer, std::size_t count)
 {
     CheckHandle(file, __LINE__);
     DWORD put;
-    BOOL done = WriteFile(file->os, buffer, static_cast<DWORD>(count), &put, nullptr);
-    return done && put == count ? STATUS_OK : STATUS_ERROR;
+    if (!WriteFile(file->os, buffer, static_cast<DWORD>(count), &put, nullptr))
+        return STATUS_ERROR;
+    if (put == count)
+        return STATUS_OK;
+    SetLastError(ERROR_SUCCESS);
+    return STATUS_ERROR;
 }
 
 // A file's length is never negative.
@@ -97,7 +249,25 @@ int File_Close(HFILE_T *file)
 {
     CheckHandle(file, __LINE__);
     BOOL closed = CloseHandle(file->os);
+    DWORD error = GetLastError();
     file->tag = nullptr;
     Mem_Free(file);
+    SetLastError(error);
     return closed ? STATUS_OK : STATUS_ERROR;
+}
+
+// Windows's own text of the error, in the ANSI code page, without its line end.
+bool File_ErrorText(char *text, std::size_t size)
+{
+    DWORD error = GetLastError();
+    text[0] = 0;
+    if (error == ERROR_SUCCESS)
+        return false;
+    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                  nullptr, error, 0, text, static_cast<DWORD>(size), nullptr);
+    while (length > 0 && (text[length - 1] == '\n' || text[length - 1] == '\r'))
+        text[--length] = 0;
+    if (length == 0)
+        std::snprintf(text, size, "Windows error %lu", error);
+    return true;
 }

@@ -1,8 +1,6 @@
 // Handle records come from the process heap.
 
-#include "File/File.h"
-
-#include <windows.h>
+#include "File/Win32/Windows.h"
 
 void *Mem_Alloc(std::size_t size)
 {

@@ -1,9 +1,11 @@
-// File handles, and their heap, over MEMORY_FILES_T buffers.
+// File handles, and their heap, over MEMORY_FILES_T buffers, for the tests
+// and the fuzzer.
 
+#include "tests/MemoryFiles.h"
 #include "File/File.h"
-#include "File/Memory/MemoryFiles.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -49,6 +51,20 @@ void Mem_Free(void *block)
     std::free(block);
 }
 
+// A failure as the system would report it, with a reason of its own, or
+// one that the system saw no fault in (a read of nothing, a short write).
+static int Fault()
+{
+    files.systemFault = true;
+    return STATUS_ERROR;
+}
+
+static int NoFault()
+{
+    files.systemFault = false;
+    return STATUS_ERROR;
+}
+
 static HFILE_T *Open(int os)
 {
     HFILE_T *file = static_cast<HFILE_T *>(Mem_Alloc(sizeof(HFILE_T)));
@@ -75,8 +91,10 @@ int File_Read(HFILE_T *file, void *buffer, std::size_t count)
 {
     CheckHandle(file, __LINE__);
     std::size_t left = files.inputSize - files.inputRead;
-    if (++files.reads == files.failRead || file->os != INPUT_FILE || left == 0)
-        return STATUS_ERROR;
+    if (++files.reads == files.failRead || file->os != INPUT_FILE)
+        return Fault();
+    if (left == 0)
+        return NoFault();
     count = std::min(count, left);
     std::memcpy(buffer, files.input + files.inputRead, count);
     files.inputRead += count;
@@ -89,18 +107,18 @@ int File_Write(HFILE_T *file, const void *buffer, std::size_t count)
     files.writeCounts.push_back(count);
     ++files.writes;
     if (files.writes == files.failWrite || file->os != OUTPUT_FILE)
-        return STATUS_ERROR;
+        return Fault();
     bool isShort = files.writes == files.shortWrite;
     const std::uint8_t *bytes = static_cast<const std::uint8_t *>(buffer);
     files.output.insert(files.output.end(), bytes, bytes + count - isShort);
-    return isShort ? STATUS_ERROR : STATUS_OK;
+    return isShort ? NoFault() : STATUS_OK;
 }
 
 int File_GetSize(HFILE_T *file, std::uint64_t *size)
 {
     CheckHandle(file, __LINE__);
     if (++files.sizes == files.failSize)
-        return STATUS_ERROR;
+        return Fault();
     *size = file->os == INPUT_FILE ? files.reportedSize : files.output.size();
     return STATUS_OK;
 }
@@ -111,5 +129,16 @@ int File_Close(HFILE_T *file)
     file->tag = nullptr;
     files.openHandles--;
     Mem_Free(file);
-    return ++files.closes == files.failClose ? STATUS_ERROR : STATUS_OK;
+    return ++files.closes == files.failClose ? Fault() : STATUS_OK;
+}
+
+void File_PrintName(std::FILE *stream, const char *name)
+{
+    std::fputs(name, stream);
+}
+
+bool File_ErrorText(char *text, std::size_t size)
+{
+    std::snprintf(text, size, "%s", files.systemFault ? "the fault asked for" : "");
+    return files.systemFault;
 }

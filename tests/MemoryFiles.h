@@ -33,6 +33,7 @@ struct MEMORY_FILES_T
     std::uint64_t sizes;
     std::uint64_t closes;
     int openHandles;
+    bool systemFault;  // whether the last failure was a fault the system would tell
 };
 
 // Empties the output, clears every fault and counter, and serves input.
