@@ -3,12 +3,12 @@
 # has one. Every Linux build has them, so the tests run the program as
 # shipped. They give way to a distribution's own: NUMPRESS_HARDENING=OFF
 # leaves them all out, and each is added only where the tools take it.
-add_compile_options(-fstack-protector-strong -fstack-clash-protection -Wformat
+add_flags_where_taken(COMPILE -fstack-protector-strong -fstack-clash-protection -Wformat
   -Werror=format-security)
 if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(x86_64|AMD64|amd64|i.86)$")
-  add_compile_options(-fcf-protection)
+  add_flags_where_taken(COMPILE -fcf-protection)
 elseif(CMAKE_SYSTEM_PROCESSOR MATCHES "^(aarch64|arm64)$")
-  add_compile_options(-mbranch-protection=standard)
+  add_flags_where_taken(COMPILE -mbranch-protection=standard)
 endif()
 
 # Fortified functions need the optimiser; a Debug build has none. A level
@@ -23,13 +23,7 @@ if(NUMPRESS_FORTIFY_UNSET)
 endif()
 
 # Relocations read-only and bound at start-up, where the linker can.
-include(CheckLinkerFlag)
-foreach(flag relro now)
-  check_linker_flag(CXX -Wl,-z,${flag} NUMPRESS_LINKER_Z_${flag})
-  if(NUMPRESS_LINKER_Z_${flag})
-    add_link_options(-Wl,-z,${flag})
-  endif()
-endforeach()
+add_flags_where_taken(LINK -Wl,-z,relro -Wl,-z,now)
 
 # Position-independent programs, where the compiler and the linker can make
 # them; none in a build whose programs are all static (s390x).
