@@ -3,6 +3,17 @@
 # has one. Every Linux build has them, so the tests run the program as
 # shipped. They give way to a distribution's own: NUMPRESS_HARDENING=OFF
 # leaves them all out, and each is added only where the tools take it.
+#
+# WebAssembly needs none of them, or has no run-time for them: a module's
+# code is not in its memory, so no stack smash can redirect it and no
+# address of code can leak (no PIE); calls through a pointer are checked
+# against the callee's type by the runtime (no -fcf-protection); nothing is
+# relocated or linked at start-up (no RELRO); wasi-libc has no fortified
+# functions and no __stack_chk_fail, and the stack has no guard page to
+# clash with.
+if(CMAKE_SYSTEM_NAME STREQUAL WASI)
+  return()
+endif()
 add_flags_where_taken(COMPILE -fstack-protector-strong -fstack-clash-protection -Wformat
   -Werror=format-security)
 if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(x86_64|AMD64|amd64|i.86)$")

@@ -109,6 +109,17 @@ const CASE_T CASES[] = {
      "numpress: cannot open 'out.bin': not enough memory\n", &M::failAlloc, 2},
 };
 
+// A stream to print into and read back: a file that none other sees, or on
+// WASI, which has no temporary files, one in memory.
+std::FILE *Stream()
+{
+#ifdef __wasi__
+    return fmemopen(nullptr, 4096, "w+");
+#else
+    return std::tmpfile();
+#endif
+}
+
 // What a stream took, from its start.
 string Contents(std::FILE *stream)
 {
@@ -130,7 +141,7 @@ TEST(Conversion, EndsAsTheCaseSays)
         MEMORY_FILES_T *files = MemoryFiles_Reset(test.input.data(), test.input.size());
         if (test.fault)
             files->*test.fault = test.at;
-        std::FILE *messages = std::tmpfile(), *reasons = std::tmpfile();
+        std::FILE *messages = Stream(), *reasons = Stream();
         ASSERT_TRUE(messages && reasons);
         EXPECT_EQ(Numpress_Main(3, argv, messages, reasons), test.exitStatus);
         string printed = Contents(messages);

@@ -64,8 +64,11 @@ static int Lock(int fd, int operation)
 
 // Keeps descriptors 0 to 2 for the standard streams: a file opened on one of
 // them, closed when the program started, would take in what is written there.
+// (A WASI runtime holds them for the streams itself, and WASI cannot move a
+// descriptor.)
 static int AboveStandardStreams(int fd)
 {
+#ifdef F_DUPFD_CLOEXEC
     if (fd < 0 || fd > STDERR_FILENO)
         return fd;
     int moved = fcntl(fd, F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
@@ -73,6 +76,9 @@ static int AboveStandardStreams(int fd)
     close(fd);
     errno = error;
     return moved;
+#else
+    return fd;
+#endif
 }
 
 // Gives back what a refused open took: its descriptor, if any, and the file,

@@ -1,0 +1,306 @@
+// The page: Numpress's own converter, compiled to WebAssembly, run on the
+// input whenever it changes. The input is the text in the editor, or the
+// bytes of a file opened or dropped, exactly as they are, until the text is
+// edited. Nothing is fetched or sent: the module, the examples and the
+// notices are all in this page.
+'use strict';
+
+const data = JSON.parse(document.getElementById('data').textContent);
+const module = WebAssembly.compile(Uint8Array.from(atob(data.wasm), (c) => c.charCodeAt(0)));
+const $ = (id) => document.getElementById(id);
+const SHOWN_BYTES = 65536;  // of the output in the dump; the download is whole
+const LINK_BYTES = 65536;   // of the input kept in the page's address
+const LINE_HEIGHT = 20;     // of the editor's lines, in pixels, as page.css sets them,
+const PADDING = 6;          // and the room above the first
+const WORDS = [
+  'Converted: the whole input.',
+  'Not exactly two file names.',
+  'A file could not be opened.',
+  'Stopped early: the output holds the values before the stop.',
+  'An internal consistency check failed.',
+];
+
+class Exit {
+  constructor(status) { this.status = status; }
+}
+
+// The WASI calls that the module makes: its standard output and error
+// are collected, and it may exit; it opens no file.
+function system(streams, memory) {
+  const calls = {
+    fd_write(fd, iovs, count, written) {
+      const view = new DataView(memory().buffer);
+      let total = 0;
+      for (let i = 0; i < count; i++) {
+        const at = view.getUint32(iovs + 8 * i, true), length = view.getUint32(iovs + 8 * i + 4, true);
+        streams[fd].push(new Uint8Array(memory().buffer.slice(at, at + length)));
+        total += length;
+      }
+      view.setUint32(written, total, true);
+      return 0;
+    },
+    proc_exit(status) { throw new Exit(status); },
+    fd_close: () => 0,
+    fd_seek: () => 70,         // ESPIPE: the streams are no files
+    fd_fdstat_get: () => 8,    // EBADF: nor terminals
+  };
+  return { wasi_snapshot_preview1: calls };
+}
+
+function text(chunks) {
+  const bytes = new Uint8Array(chunks.reduce((sum, chunk) => sum + chunk.length, 0));
+  chunks.reduce((at, chunk) => (bytes.set(chunk, at), at + chunk.length), 0);
+  return new TextDecoder().decode(bytes);
+}
+
+// Runs the tool on BYTES, named INNAME, into a file named OUTNAME, in a new
+// instance of the module: its exit status, what it printed on standard
+// output (messages) and standard error (reasons), and the output's bytes.
+async function convert(bytes, inName = 'in.txt', outName = 'out.bin') {
+  const streams = { 1: [], 2: [] };
+  let instance;
+  instance = await WebAssembly.instantiate(await module, system(streams, () => instance.exports.memory));
+  const run = instance.exports;
+  run._initialize();
+  new Uint8Array(run.memory.buffer, run.page_input(bytes.length), bytes.length).set(bytes);
+  const names = [inName, outName].map((name) => {
+    const utf8 = new TextEncoder().encode(name + '\0');
+    const at = run.page_name(utf8.length);
+    new Uint8Array(run.memory.buffer, at, utf8.length).set(utf8);
+    return at;
+  });
+  let status;
+  try {
+    status = run.page_run(...names);
+  } catch (exit) {
+    if (!(exit instanceof Exit)) throw exit;
+    status = exit.status;
+  }
+  const at = run.page_output(), size = run.page_output_size();
+  return { status, messages: text(streams[1]), reasons: text(streams[2]),
+           output: new Uint8Array(run.memory.buffer.slice(at, at + size)) };
+}
+
+// The input: a file's bytes, converted as they are, or else the editor's
+// text; and its name, which the output's is made from (in.txt gives in.bin),
+// or none for text typed afresh, which gives out.bin.
+const source = { bytes: null, name: null };
+
+function input() {
+  return source.bytes ?? new TextEncoder().encode($('text').value);
+}
+
+function inName() {
+  return source.name ?? 'in.txt';
+}
+
+function outName() {
+  return source.name ? source.name.replace(/(\.txt)?$/i, '.bin') : 'out.bin';
+}
+
+function hex(value, digits) {
+  return value.toString(16).toUpperCase().padStart(digits, '0');
+}
+
+// As many bytes to a line of the dump as fit, of 16, 8 or 4: a line of N
+// takes 11 + 4N characters.
+function bytesPerLine() {
+  const style = getComputedStyle($('dump')), context = document.createElement('canvas').getContext('2d');
+  context.font = style.font;
+  const room = $('dump').clientWidth - parseFloat(style.paddingLeft) - parseFloat(style.paddingRight);
+  const columns = room / context.measureText('0').width;
+  return [16, 8, 4].find((count) => 11 + 4 * count <= columns) ?? 4;
+}
+
+// Offset, bytes in hexadecimal, and the printable ones as text.
+function dump(bytes) {
+  const width = bytesPerLine(), lines = [];
+  for (let at = 0; at < Math.min(bytes.length, SHOWN_BYTES); at += width) {
+    const row = Array.from(bytes.subarray(at, at + width));
+    lines.push(hex(at, 8) + '  ' + row.map((byte) => hex(byte, 2)).join(' ').padEnd(3 * width) + ' ' +
+               row.map((byte) => (byte >= 0x20 && byte < 0x7F ? String.fromCharCode(byte) : '.')).join(''));
+  }
+  if (bytes.length > SHOWN_BYTES) lines.push(`… the first ${SHOWN_BYTES} bytes of ${bytes.length}`);
+  return lines.join('\n');
+}
+
+// The messages, a bad token's line linked to that line in the editor.
+function showMessages(result) {
+  const messages = $('messages');
+  messages.textContent = '';
+  const parts = (result.messages + result.reasons).split(/(at line \d+)/);
+  for (const part of parts) {
+    const line = /^at line (\d+)$/.exec(part);
+    if (!line) {
+      messages.append(part);
+      continue;
+    }
+    const link = document.createElement('a');
+    link.href = '#';
+    link.textContent = part;
+    link.addEventListener('click', (event) => {
+      event.preventDefault();
+      selectLine(Number(line[1]));
+    });
+    messages.append(link);
+  }
+}
+
+let downloadUrl = null, shown = null;
+
+function show(result) {
+  shown = result;
+  $('status').textContent = `Exit status ${result.status}: ${WORDS[result.status] ?? ''}`;
+  $('status').classList.toggle('failed', result.status !== 0);
+  showMessages(result);
+  $('dump').textContent = dump(result.output);
+  $('size').textContent = `${result.output.length} bytes`;
+  if (downloadUrl) URL.revokeObjectURL(downloadUrl);
+  downloadUrl = URL.createObjectURL(new Blob([result.output], { type: 'application/octet-stream' }));
+  $('download').href = downloadUrl;
+  $('download').download = outName();
+  $('download').textContent = `Download ${outName()}`;
+  const bad = /at line (\d+)\./.exec(result.messages);
+  markLine(bad ? Number(bad[1]) : 0);
+}
+
+// The line numbers beside the editor, and the mark on a bad token's line,
+// which is brought into view when it moves.
+let markedLine = 0;
+
+function numbers(first, last) {
+  let text = '';
+  for (let line = first; line <= last; line++) text += line + '\n';
+  return text;
+}
+
+function showLines() {
+  const value = $('text').value, lines = $('lines');
+  let count = 1;
+  for (let at = value.indexOf('\n'); at >= 0; at = value.indexOf('\n', at + 1)) count++;
+  lines.textContent = '';
+  if (markedLine >= 1 && markedLine <= count) {
+    const bad = document.createElement('span');
+    bad.className = 'bad';
+    bad.textContent = markedLine + '\n';
+    lines.append(numbers(1, markedLine - 1), bad, numbers(markedLine + 1, count));
+  } else {
+    lines.append(numbers(1, count));
+  }
+  followScroll();
+}
+
+function followScroll() {
+  const top = $('text').scrollTop;
+  $('lines').scrollTop = top;
+  $('mark').style.transform = `translateY(${(markedLine - 1) * LINE_HEIGHT - top}px)`;
+}
+
+function markLine(line) {
+  const moved = line !== markedLine;
+  markedLine = line;
+  $('mark').hidden = line === 0;
+  showLines();
+  const text = $('text'), top = PADDING + (line - 1) * LINE_HEIGHT;
+  if (moved && line > 0 && (top < text.scrollTop || top + LINE_HEIGHT > text.scrollTop + text.clientHeight)) {
+    text.scrollTop = Math.max(0, top - text.clientHeight / 3);
+    followScroll();
+  }
+}
+
+function selectLine(line) {
+  const text = $('text'), starts = [0];
+  for (let at = text.value.indexOf('\n'); at >= 0; at = text.value.indexOf('\n', at + 1)) starts.push(at + 1);
+  const start = starts[line - 1] ?? text.value.length;
+  const end = line < starts.length ? starts[line] - 1 : text.value.length;
+  text.focus();
+  text.setSelectionRange(start, end);
+  markLine(line);
+}
+
+// The input in the page's address, after '#', which no browser sends
+// anywhere: a link to the page that reproduces it.
+function base64url(bytes) {
+  let binary = '';
+  for (let at = 0; at < bytes.length; at += 32768) binary += String.fromCharCode(...bytes.subarray(at, at + 32768));
+  return btoa(binary).replace(/\+/g, '-').replace(/\//g, '_').replace(/=+$/, '');
+}
+
+function keepInAddress() {
+  const bytes = input(), name = source.name ? `&name=${encodeURIComponent(source.name)}` : '';
+  let fragment = '';
+  if (bytes.length <= LINK_BYTES)
+    fragment = source.bytes ? `#bytes=${base64url(bytes)}${name}` : `#text=${encodeURIComponent($('text').value)}${name}`;
+  history.replaceState(null, '', fragment || location.pathname + location.search);
+}
+
+function restoreFromAddress() {
+  const fields = new URLSearchParams(location.hash.slice(1));
+  if (fields.has('bytes')) {
+    const binary = atob(fields.get('bytes').replace(/-/g, '+').replace(/_/g, '/'));
+    load(Uint8Array.from(binary, (c) => c.charCodeAt(0)), fields.get('name'));
+  } else {
+    load(fields.get('text') ?? '', fields.get('name'));
+  }
+}
+
+let pending = 0;
+
+async function update() {
+  const ticket = ++pending;
+  const result = await convert(input(), inName(), outName());
+  if (ticket === pending) show(result);
+  keepInAddress();
+}
+
+// Loads text into the editor, or a file's BYTES, which the editor shows as
+// text as well as it can, with the input's NAME, if any.
+function load(content, name) {
+  const bytes = typeof content === 'string' ? null : content;
+  source.bytes = bytes;
+  source.name = name || null;
+  $('text').value = bytes ? new TextDecoder().decode(bytes) : content;
+  $('text').scrollTop = 0;
+  $('source').textContent = bytes ? `Converting the bytes of ${name} as they are (${bytes.length} bytes). ` +
+                                    'Editing the text converts the text instead.' : '';
+  $('source').hidden = !bytes;
+  showLines();
+  update();
+}
+
+async function openFile(file) {
+  if (file) load(new Uint8Array(await file.arrayBuffer()), file.name);
+}
+
+function start() {
+  const examples = $('example');
+  for (const name of Object.keys(data.examples)) examples.add(new Option(name, name));
+  examples.addEventListener('change', () => examples.value && load(data.examples[examples.value], examples.value));
+  $('open').addEventListener('click', () => $('file').click());
+  $('file').addEventListener('change', () => openFile($('file').files[0]));
+  $('text').addEventListener('input', () => {
+    source.bytes = source.name = null;  // typed text now
+    examples.value = '';
+    $('source').hidden = true;
+    showLines();
+    update();
+  });
+  $('text').addEventListener('scroll', followScroll);
+  $('copy-link').addEventListener('click', () => {
+    keepInAddress();
+    navigator.clipboard.writeText(location.href).then(
+      () => ($('copy-link').textContent = 'Link copied'),
+      () => ($('copy-link').textContent = 'Copy the address bar instead'));
+  });
+  document.addEventListener('dragover', (event) => event.preventDefault());
+  document.addEventListener('drop', (event) => {
+    event.preventDefault();
+    openFile(event.dataTransfer.files[0]);
+  });
+  window.addEventListener('resize', () => shown && ($('dump').textContent = dump(shown.output)));
+  if (location.hash) restoreFromAddress();
+  else load(data.examples['worked-example.txt'] ?? '', null);
+}
+
+window.numpress = { convert };  // the tool itself, for scripts and tests
+start();
