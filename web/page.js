@@ -62,7 +62,9 @@ async function convert(bytes, inName = 'in.txt', outName = 'out.bin') {
   instance = await WebAssembly.instantiate(await module, system(streams, () => instance.exports.memory));
   const run = instance.exports;
   run._initialize();
-  new Uint8Array(run.memory.buffer, run.page_input(bytes.length), bytes.length).set(bytes);
+  // Each room is made before the memory is looked at, since making it may grow the memory.
+  const room = run.page_input(bytes.length);
+  new Uint8Array(run.memory.buffer, room, bytes.length).set(bytes);
   const names = [inName, outName].map((name) => {
     const utf8 = new TextEncoder().encode(name + '\0');
     const at = run.page_name(utf8.length);
