@@ -74,20 +74,20 @@ class File : public testing::Test
 };
 
 // A read that finds nothing, as when the file is cut short while it is read,
-// is a failure and not an empty success, and no fault of the system's; a
-// refused open is one, in the system's words.
+// is a failure and not an empty success, and no fault of the system's, even
+// after one; a refused open is one, in the system's words.
 TEST_F(File, ReadingAtTheEndFails)
 {
-    HFILE_T *file = File_OpenRead(IN.c_str());
     char bytes[3] = {}, text[100];
+    EXPECT_EQ(File_OpenRead("missing"), File_StatusResult(STATUS_ERROR));
+    EXPECT_TRUE(File_ErrorText(text, sizeof text));
+    EXPECT_STRNE(text, "");
+    HFILE_T *file = File_OpenRead(IN.c_str());
     EXPECT_EQ(File_Read(file, bytes, 2), STATUS_OK);
     EXPECT_EQ(File_Read(file, bytes, 1), STATUS_ERROR);
     EXPECT_FALSE(File_ErrorText(text, sizeof text));
     EXPECT_STREQ(bytes, "ab");
     File_Close(file);
-    EXPECT_EQ(File_OpenRead("missing"), File_StatusResult(STATUS_ERROR));
-    EXPECT_TRUE(File_ErrorText(text, sizeof text));
-    EXPECT_STRNE(text, "");
 }
 
 // Refused opens and closed files give back what they took: a file that its
@@ -111,24 +111,33 @@ TEST_F(File, GivesBackWhatItTook)
 }
 
 // Started with standard streams closed, as cron may start it, the tool
-// opens no file where one of them was: what goes there would land in it.
+// opens no file on their descriptors: what is written there would land in
+// it. All three closed, or the last alone.
 TEST_F(File, LeavesTheStandardStreamsTheirDescriptors)
 {
 #ifdef __wasi__
     GTEST_SKIP() << "WASI has no dup, and its runtime keeps the standard streams' descriptors";
 #else
-    int saved = dup(1);
     std::fflush(stdout);
-    close(0);
-    close(1);
-    HFILE_T *input = File_OpenRead(IN.c_str());
-    HFILE_T *output = File_Create("file-test-out", input);
-    int free = NextDescriptor();
-    dup2(saved, 1);
-    close(saved);
-    EXPECT_EQ(free, 0);
-    EXPECT_TRUE(Opened(output));
-    EXPECT_TRUE(Opened(input));
+    for (int first : {0, 2})
+    {
+        int saved[3] = {dup(0), dup(1), dup(2)}, taken = 0;
+        for (int fd = first; fd < 3; fd++)
+            close(fd);
+        HFILE_T *input = File_OpenRead(IN.c_str());
+        HFILE_T *output = File_Create("file-test-out", input);
+        for (int fd = 0; fd < 3; fd++)
+        {
+            int copy = dup(fd);
+            taken += fd >= first && copy != -1;
+            close(copy);
+            dup2(saved[fd], fd);
+            close(saved[fd]);
+        }
+        EXPECT_EQ(taken, 0) << "with descriptors " << first << " to 2 closed";
+        EXPECT_TRUE(Opened(output));
+        EXPECT_TRUE(Opened(input));
+    }
     std::remove("file-test-out");
 #endif
 }

@@ -6,31 +6,28 @@
 //   close-eio         closing a file open for writing fails, as a late
 //                     write-back does; the descriptor is closed all the same
 //   read-eio          reading fails, as a failing disk does
+//   write-short       writing more than a byte writes one less, as a disk
+//                     that fills up does
 //   fstat-fails       fstat of a file open for writing fails
 //   input-fstat-once  fstat of a file open for reading fails after the
 //                     first, as a network file system's may
 
 #include <cerrno>
 #include <cstdlib>
-#include <cstring>
+#include <string>
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <sys/types.h>
 
-// Whether FAULT holds NAME and FD, if given, is open for writing (or, with
+// Whether FAULT names NAME, and FD, if given, is open for writing (or, with
 // READING, for reading).
 static bool Fault(const char *name, int fd = -1, bool reading = false)
 {
     const char *faults = std::getenv("FAULT");
-    std::size_t length = std::strlen(name);
-    bool named = false;
-    for (const char *at = faults; at != nullptr && !named; at = std::strchr(at, ' '))
-    {
-        at += *at == ' ';
-        named = std::strncmp(at, name, length) == 0 && (at[length] == ' ' || at[length] == 0);
-    }
+    std::string named = std::string(" ") + (faults ? faults : "") + " ";
     int mode = fd < 0 ? 0 : fcntl(fd, F_GETFL) & O_ACCMODE;
-    return named && (fd < 0 || mode == (reading ? O_RDONLY : O_WRONLY));
+    return named.find(std::string(" ") + name + " ") != std::string::npos &&
+           (fd < 0 || mode == (reading ? O_RDONLY : O_WRONLY));
 }
 
 static int Fail(int error)
@@ -64,6 +61,12 @@ extern "C" ssize_t read(int fd, void *buffer, size_t count)
     return Fault("read-eio", fd, true)
                ? Fail(EIO)
                : Real<ssize_t(int, void *, size_t)>("read")(fd, buffer, count);
+}
+
+extern "C" ssize_t write(int fd, const void *buffer, size_t count)
+{
+    count -= Fault("write-short", fd) && count > 1;
+    return Real<ssize_t(int, const void *, size_t)>("write")(fd, buffer, count);
 }
 
 // The program calls fstat64 where glibc's headers send fstat there (2.33 and

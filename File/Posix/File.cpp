@@ -27,6 +27,7 @@ struct HFILE_T
 };
 
 static const char HANDLE_TAG[] = "HFILE_T";
+static const mode_t NEW_FILE_MODE = 0666;  // less the umask
 
 // Every operation on a handle begins here: a closed handle, or a record of
 // another kind, is reported with the line of the check, and ends the process.
@@ -81,13 +82,13 @@ static int AboveStandardStreams(int fd)
 #endif
 }
 
-// Gives back what a refused open took: its descriptor, if any, and the file,
-// if the open created it. errno keeps the system's account of the refusal.
+// Gives back what a refused open took: its descriptor, if any (closing -1
+// does nothing), and the file, if the open created it. errno keeps the
+// system's account of the refusal.
 static int Refuse(int status, int fd, const char *created = nullptr)
 {
     int error = errno;
-    if (fd >= 0)
-        close(fd);
+    close(fd);
     if (created != nullptr)
         unlink(created);
     errno = error;
@@ -102,16 +103,16 @@ static void Keep(HFILE_T *file, int fd, const struct stat &info)
 }
 
 // Opens without blocking, so that a FIFO or a device with nothing behind it
-// is refused at once instead of hanging the open. A directory is refused as
-// the system refuses to write one.
+// is refused at once instead of hanging the open; a regular file, the only
+// kind that is read, is read alike with O_NONBLOCK or without. A directory
+// is refused as the system refuses to write one.
 static int OpenForReading(HFILE_T *file, const char *name, const HFILE_T *)
 {
     int fd = AboveStandardStreams(open(name, O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-    if (fd < 0)
+    if (fd == -1)
         return STATUS_ERROR;
     struct stat info;
-    int flags = fcntl(fd, F_GETFL);
-    if (fstat(fd, &info) != 0 || flags < 0 || fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0)
+    if (fstat(fd, &info) != 0)
         return Refuse(STATUS_ERROR, fd);
     if (S_ISDIR(info.st_mode))
     {
@@ -162,10 +163,10 @@ static int CheckOutput(int fd, const struct stat &info, const HFILE_T *input)
 // is not known to be new.
 static int OpenOrCreate(const char *name, bool *created)
 {
-    int fd = open(name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    *created = fd >= 0;
-    if (fd < 0 && errno == EEXIST)
-        fd = open(name, O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+    int fd = open(name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, NEW_FILE_MODE);
+    *created = fd != -1;
+    if (fd == -1 && errno == EEXIST)
+        fd = open(name, O_WRONLY | O_CREAT | O_CLOEXEC, NEW_FILE_MODE);
     return fd;
 }
 
@@ -176,7 +177,7 @@ static int OpenForWriting(HFILE_T *file, const char *name, const HFILE_T *input)
     bool created;
     int fd = AboveStandardStreams(OpenOrCreate(name, &created));
     struct stat info;
-    int status = fd < 0 || fstat(fd, &info) != 0 ? STATUS_ERROR : CheckOutput(fd, info, input);
+    int status = fd == -1 || fstat(fd, &info) != 0 ? STATUS_ERROR : CheckOutput(fd, info, input);
     if (status != STATUS_OK)
         return Refuse(status, fd, created ? name : nullptr);
     Keep(file, fd, info);
@@ -262,6 +263,6 @@ int File_Close(HFILE_T *file)
 bool File_ErrorText(char *text, std::size_t size)
 {
     int error = errno;
-    snprintf(text, size, "%s", error != 0 ? strerror(error) : "");
+    snprintf(text, size, "%s", error ? strerror(error) : "");
     return error != 0;
 }
