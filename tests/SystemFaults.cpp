@@ -5,29 +5,37 @@
 //   flock-enolck      no lock is supported
 //   close-eio         closing a file open for writing fails, as a late
 //                     write-back does; the descriptor is closed all the same
-//   read-eio          reading fails, as a failing disk does
-//   write-short       writing more than a byte writes one less, as a disk
-//                     that fills up does
+//   read-eio=N        the Nth read of a file open for reading fails
+//   write-short       writing more than a byte writes one less, as a full disk may
 //   fstat-fails       fstat of a file open for writing fails
 //   input-fstat-once  fstat of a file open for reading fails after the
 //                     first, as a network file system's may
+//   size=N            a file open for reading says that it is N bytes long,
+//                     as one that grows or shrinks while it is read does
 
 #include <cerrno>
 #include <cstdlib>
-#include <string>
+#include <cstring>
 #include <dlfcn.h>
 #include <fcntl.h>
-#include <sys/types.h>
+#include <sys/stat.h>
 
-// Whether FAULT names NAME, and FD, if given, is open for writing (or, with
-// READING, for reading).
-static bool Fault(const char *name, int fd = -1, bool reading = false)
+// The number that FAULT gives NAME ("size=4"), 1 where it names NAME alone,
+// 0 where it does not name it or FD, if given, is not open for writing (or,
+// with READING, for reading).
+static long Fault(const char *name, int fd = -1, bool reading = false)
 {
-    const char *faults = std::getenv("FAULT");
-    std::string named = std::string(" ") + (faults ? faults : "") + " ";
+    const char *at = std::getenv("FAULT");
+    std::size_t length = std::strlen(name);
     int mode = fd < 0 ? 0 : fcntl(fd, F_GETFL) & O_ACCMODE;
-    return named.find(std::string(" ") + name + " ") != std::string::npos &&
-           (fd < 0 || mode == (reading ? O_RDONLY : O_WRONLY));
+    if (fd >= 0 && mode != (reading ? O_RDONLY : O_WRONLY))
+        return 0;
+    for (; at != nullptr && *at != 0; at += std::strcspn(at, " "), at += *at == ' ')
+        if (std::strncmp(at, name, length) == 0 && (at[length] == ' ' || at[length] == 0))
+            return 1;
+        else if (std::strncmp(at, name, length) == 0 && at[length] == '=')
+            return std::atol(at + length + 1);
+    return 0;
 }
 
 static int Fail(int error)
@@ -58,9 +66,11 @@ extern "C" int close(int fd)
 
 extern "C" ssize_t read(int fd, void *buffer, size_t count)
 {
-    return Fault("read-eio", fd, true)
-               ? Fail(EIO)
-               : Real<ssize_t(int, void *, size_t)>("read")(fd, buffer, count);
+    static long reads;
+    long failing = Fault("read-eio", fd, true);
+    if (failing != 0 && ++reads == failing)
+        return Fail(EIO);
+    return Real<ssize_t(int, void *, size_t)>("read")(fd, buffer, count);
 }
 
 extern "C" ssize_t write(int fd, const void *buffer, size_t count)
@@ -71,20 +81,23 @@ extern "C" ssize_t write(int fd, const void *buffer, size_t count)
 
 // The program calls fstat64 where glibc's headers send fstat there (2.33 and
 // later, with 64-bit file offsets), fstat elsewhere.
-static int Stat(const char *name, int fd, void *info)
+template <typename STAT_T> static int Stat(const char *name, int fd, STAT_T *info)
 {
     static int inputLooks;
     if (Fault("fstat-fails", fd) || (Fault("input-fstat-once", fd, true) && ++inputLooks > 1))
         return Fail(EOVERFLOW);
-    return Real<int(int, void *)>(name)(fd, info);
+    int done = Real<int(int, STAT_T *)>(name)(fd, info);
+    if (long size = Fault("size", fd, true))
+        info->st_size = size;
+    return done;
 }
 
-extern "C" int fstat64(int fd, void *info)
+extern "C" int fstat64(int fd, struct stat64 *info)
 {
     return Stat("fstat64", fd, info);
 }
 
-extern "C" int fstat(int fd, void *info)
+extern "C" int fstat(int fd, struct stat *info)
 {
     return Stat("fstat", fd, info);
 }
