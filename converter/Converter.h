@@ -13,7 +13,8 @@ enum
     STATUS_WRITE_ERROR = 25,     // a value did not reach the output whole
     STATUS_TOO_LARGE = 27,       // an input of 4 GiB or more, which is not read
 };
-static_assert((STATUS_BAD_TOKEN & STATUS_TOKEN_TOO_LONG & STATUS_WRITE_ERROR & STATUS_TOO_LARGE & 1) == 1,
+static_assert((STATUS_BAD_TOKEN & STATUS_TOKEN_TOO_LONG & STATUS_WRITE_ERROR & STATUS_TOO_LARGE &
+               1) == 1,
               "every status but STATUS_OK is odd");
 
 enum

@@ -14,11 +14,11 @@
 #include <string>
 #include <unistd.h>
 
-static int liveRecords;
+static int liveRecords, allocs, failingAlloc;  // the number of the one that fails, or 0
 
 void *Mem_Alloc(std::size_t size)
 {
-    void *block = std::malloc(size);
+    void *block = ++allocs == failingAlloc ? nullptr : std::malloc(size);
     liveRecords += block != nullptr;
     return block;
 }
@@ -47,6 +47,7 @@ struct CASE_T
     int exitStatus = 0;
     string message = "";
     string reason = "";
+    int failingAlloc = 0;
 };
 
 // Bytes as upper-case hex pairs, "01 0A FF", as the table spells outputs.
@@ -102,6 +103,9 @@ const CASE_T CASES[] = {
      Why(NOT_A_TOKEN)},  // a zero byte ends a comment
     {"1\r\n2\r\n# c\r\n1a", "01 02", 3, Bad("1a", 4), Why(NOT_A_TOKEN, 4)},
     {"B 1\r2\n\r# c\n\r1a", "01 02", 3, Bad("1a", 6), Why(NOT_A_TOKEN, 6)},
+    // No memory for the output's record.
+    {"1", "", 2, "ERROR: Cannot open '" + OUT + "'.\n",
+     "numpress: cannot open '" + OUT + "': not enough memory\n", 2},
 };
 
 // A stream to print into and read back: a file that none other sees, or on
@@ -135,6 +139,9 @@ TEST(Conversion, EndsAsTheCaseSays)
     {
         SCOPED_TRACE("case " + std::to_string(&test - CASES) + ": " + test.input);
         std::ofstream(IN, std::ios::binary) << test.input;
+        std::remove(OUT.c_str());
+        allocs = 0;
+        failingAlloc = test.failingAlloc;
         std::FILE *messages = Stream(), *reasons = Stream();
         ASSERT_TRUE(messages && reasons);
         EXPECT_EQ(Numpress_Main(3, argv, messages, reasons), test.exitStatus);

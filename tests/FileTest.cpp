@@ -73,9 +73,8 @@ class File : public testing::Test
     }
 };
 
-// A read that finds nothing, as when the file is cut short while it is read,
-// is a failure and not an empty success, and no fault of the system's, even
-// after one; a refused open is one, in the system's words.
+// A read that finds nothing (the file was cut short) fails, and is no fault
+// of the system's, even after one; a refused open is, in its words.
 TEST_F(File, ReadingAtTheEndFails)
 {
     char bytes[3] = {}, text[100];
@@ -90,10 +89,9 @@ TEST_F(File, ReadingAtTheEndFails)
     File_Close(file);
 }
 
-// Refused opens and closed files give back what they took: a file that its
-// reader has closed can be created over. The reader is not named as the
-// input, so it refuses the writer as another process's would, where there
-// are locks (WASI has none).
+// Refused opens and closed files give back what they took. A reader that is
+// not named as the input refuses a writer as another process's would, where
+// there are locks (WASI has none).
 TEST_F(File, GivesBackWhatItTook)
 {
     int before = NextDescriptor();
@@ -110,9 +108,9 @@ TEST_F(File, GivesBackWhatItTook)
     EXPECT_TRUE(Opened(File_Create(IN.c_str(), nullptr)));
 }
 
-// Started with standard streams closed, as cron may start it, the tool
-// opens no file on their descriptors: what is written there would land in
-// it. All three closed, or the last alone.
+// Started with standard streams closed, as cron may start it, the tool opens
+// no file on their descriptors, where the messages would land. All three
+// closed, or the last alone.
 TEST_F(File, LeavesTheStandardStreamsTheirDescriptors)
 {
 #ifdef __wasi__

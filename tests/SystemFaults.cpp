@@ -14,6 +14,7 @@
 //                     as one that grows or shrinks while it is read does
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <dlfcn.h>
@@ -25,16 +26,17 @@
 // with READING, for reading).
 static long Fault(const char *name, int fd = -1, bool reading = false)
 {
-    const char *at = std::getenv("FAULT");
-    std::size_t length = std::strlen(name);
-    int mode = fd < 0 ? 0 : fcntl(fd, F_GETFL) & O_ACCMODE;
-    if (fd >= 0 && mode != (reading ? O_RDONLY : O_WRONLY))
+    char words[256];
+    std::snprintf(words, sizeof words, "%s", std::getenv("FAULT") ? std::getenv("FAULT") : "");
+    if (fd >= 0 && (fcntl(fd, F_GETFL) & O_ACCMODE) != (reading ? O_RDONLY : O_WRONLY))
         return 0;
-    for (; at != nullptr && *at != 0; at += std::strcspn(at, " "), at += *at == ' ')
-        if (std::strncmp(at, name, length) == 0 && (at[length] == ' ' || at[length] == 0))
-            return 1;
-        else if (std::strncmp(at, name, length) == 0 && at[length] == '=')
-            return std::atol(at + length + 1);
+    for (char *word = std::strtok(words, " "); word != nullptr; word = std::strtok(nullptr, " "))
+    {
+        char *value = std::strchr(word, '=');
+        std::size_t key = value ? value - word : std::strlen(word);
+        if (key == std::strlen(name) && std::strncmp(word, name, key) == 0)
+            return value ? std::atol(value + 1) : 1;
+    }
     return 0;
 }
 
