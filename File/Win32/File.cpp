@@ -47,12 +47,6 @@ static bool Widen(const char *name, wchar_t (&wide)[NAME_MAX_UNITS])
     return MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, name, -1, wide, NAME_MAX_UNITS) > 0;
 }
 
-static HANDLE OpenWide(const wchar_t *name, DWORD access, DWORD disposition)
-{
-    return CreateFileW(name, access, FILE_SHARE_READ, nullptr, disposition,
-                       FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-}
-
 // The volume serial number and file index that name an open file; false
 // where they cannot be told. GetFileInformationByHandle tells them on every
 // Windows; where it cannot, as for a standard stream that wine made of a
@@ -97,11 +91,18 @@ static HFILE_T *Refuse(int status, HFILE_T *file, const wchar_t *created = nullp
     return File_StatusResult(status);
 }
 
-static HFILE_T *NewRecord()
+// A new record with NAME, put into UTF-16 in WIDE, opened for ACCESS as
+// DISPOSITION says; its handle is INVALID_HANDLE_VALUE where the system
+// refused. Null where no memory is left.
+static HFILE_T *OpenRecord(const char *name, DWORD access, DWORD disposition,
+                           wchar_t (&wide)[NAME_MAX_UNITS])
 {
     HFILE_T *file = static_cast<HFILE_T *>(Mem_Alloc(sizeof(HFILE_T)));
     if (file != nullptr)
-        file->os = INVALID_HANDLE_VALUE;
+        file->os = Widen(name, wide)
+                       ? CreateFileW(wide, access, FILE_SHARE_READ, nullptr, disposition,
+                                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr)
+                       : INVALID_HANDLE_VALUE;
     return file;
 }
 
@@ -109,13 +110,10 @@ static HFILE_T *NewRecord()
 // size to count its bytes against.
 HFILE_T *File_OpenRead(const char *name)
 {
-    HFILE_T *file = NewRecord();
+    wchar_t wide[NAME_MAX_UNITS];
+    HFILE_T *file = OpenRecord(name, GENERIC_READ, OPEN_EXISTING, wide);
     if (file == nullptr)
         return File_StatusResult(STATUS_NO_MEMORY);
-    wchar_t wide[NAME_MAX_UNITS];
-    if (!Widen(name, wide))
-        return Refuse(STATUS_ERROR, file);
-    file->os = OpenWide(wide, GENERIC_READ, OPEN_EXISTING);
     if (file->os == INVALID_HANDLE_VALUE)
         return Refuse(STATUS_ERROR, file);
     if (GetFileType(file->os) != FILE_TYPE_DISK)
@@ -188,13 +186,10 @@ HFILE_T *File_Create(const char *name, const HFILE_T *input)
 {
     if (input != nullptr)
         CheckHandle(input, __LINE__);
-    HFILE_T *file = NewRecord();
+    wchar_t wide[NAME_MAX_UNITS];
+    HFILE_T *file = OpenRecord(name, GENERIC_WRITE, OPEN_ALWAYS, wide);
     if (file == nullptr)
         return File_StatusResult(STATUS_NO_MEMORY);
-    wchar_t wide[NAME_MAX_UNITS];
-    if (!Widen(name, wide))
-        return Refuse(STATUS_ERROR, file);
-    file->os = OpenWide(wide, GENERIC_WRITE, OPEN_ALWAYS);
     if (file->os == INVALID_HANDLE_VALUE)
         return Refuse(Refusal(wide, input), file);
     bool created = GetLastError() != ERROR_ALREADY_EXISTS;
