@@ -64,6 +64,8 @@ async function convert(bytes, inName = 'in.txt', outName = 'out.bin') {
   run._initialize();
   // Each room is made before the memory is looked at, since making it may grow the memory.
   const room = run.page_input(bytes.length);
+  if (!room) return { status: 2, messages: '', reasons: 'numpress: not enough memory for the input\n',
+                      output: new Uint8Array() };
   new Uint8Array(run.memory.buffer, room, bytes.length).set(bytes);
   const names = [inName, outName].map((name) => {
     const utf8 = new TextEncoder().encode(name + '\0');

@@ -39,8 +39,9 @@ static void CheckHandle(const HFILE_T *file, int line)
 void *MemoryFile_Input(std::size_t size)
 {
     std::free(input.bytes);
-    input = {static_cast<std::uint8_t *>(std::malloc(size + 1)), size, size};
-    return input.bytes;
+    auto *bytes = static_cast<std::uint8_t *>(std::malloc(size + 1));
+    input = {bytes, bytes != nullptr ? size : 0, size};
+    return bytes;
 }
 
 const std::uint8_t *MemoryFile_Output(std::size_t *size)
