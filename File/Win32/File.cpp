@@ -5,8 +5,8 @@
 // share reading only, so that a file open for reading cannot be written,
 // whatever name or link reaches it, where the file system enforces sharing
 // modes. Not every network redirector does, so the output is also compared
-// with the input, and with the files where standard output and standard
-// error go, by volume serial number and file index, before it is cut.
+// with the input, by volume serial number and file index, and with the files
+// where standard output and standard error go, before it is cut.
 
 #include "File/Win32/Windows.h"
 
@@ -15,7 +15,7 @@
 struct IDENTITY_T
 {
     ULONGLONG volume;  // 0 where it could not be told
-    ULONGLONG index;
+    ULARGE_INTEGER index;
 };
 
 struct HFILE_T
@@ -44,7 +44,7 @@ static void CheckHandle(const HFILE_T *file, int line)
 // NAME in UTF-16, in WIDE; false, with the system's error, if it is no UTF-8.
 static bool Widen(const char *name, wchar_t (&wide)[NAME_MAX_UNITS])
 {
-    return MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, name, -1, wide, NAME_MAX_UNITS) > 0;
+    return MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, name, -1, wide, NAME_MAX_UNITS) != 0;
 }
 
 // The volume serial number and file index that name an open file; false
@@ -58,32 +58,29 @@ static bool Identify(HANDLE handle, IDENTITY_T *identity)
     if (GetFileInformationByHandle(handle, &info))
     {
         identity->volume = info.dwVolumeSerialNumber;
-        identity->index = ULONGLONG{info.nFileIndexHigh} << 32 | info.nFileIndexLow;
+        identity->index.HighPart = info.nFileIndexHigh;
+        identity->index.LowPart = info.nFileIndexLow;
         return true;
     }
     if (!GetFileInformationByHandleEx(handle, FileIdInfo, &ids, sizeof ids))
         return false;
     identity->volume = ids.VolumeSerialNumber;
-    std::memcpy(&identity->index, ids.FileId.Identifier, sizeof identity->index);
+    std::memcpy(&identity->index, ids.FileId.Identifier, sizeof identity->index);  // NTFS's 64 bits
     return true;
 }
 
-// Where a volume could not be told, the index alone decides: a file that may
-// be the same is taken to be.
 static bool IsSame(const IDENTITY_T &one, const IDENTITY_T &other)
 {
-    return one.index == other.index &&
-           (one.volume == other.volume || one.volume == 0 || other.volume == 0);
+    return one.index.QuadPart == other.index.QuadPart && one.volume == other.volume;
 }
 
-// Gives back what a refused open took: the system's handle, if any, the
-// file, if the open created it, and the record. GetLastError keeps the
-// system's account of the refusal.
+// Gives back what a refused open took: the system's handle, if any (closing
+// INVALID_HANDLE_VALUE does nothing), the file, if the open created it, and
+// the record. GetLastError keeps the system's account of the refusal.
 static HFILE_T *Refuse(int status, HFILE_T *file, const wchar_t *created = nullptr)
 {
     DWORD error = GetLastError();
-    if (file->os != INVALID_HANDLE_VALUE)
-        CloseHandle(file->os);
+    CloseHandle(file->os);
     if (created != nullptr)
         DeleteFileW(created);
     Mem_Free(file);
@@ -125,11 +122,14 @@ HFILE_T *File_OpenRead(const char *name)
 }
 
 // Whether IDENTITY is the disk file where the standard stream STREAM goes.
+// Its volume cannot always be told (wine's streams of Unix files give none),
+// so its index alone decides: a file that may be the same is taken to be.
 static bool IsStandardStream(DWORD stream, const IDENTITY_T &identity)
 {
     HANDLE handle = GetStdHandle(stream);
     IDENTITY_T its;
-    return GetFileType(handle) == FILE_TYPE_DISK && Identify(handle, &its) && IsSame(its, identity);
+    return GetFileType(handle) == FILE_TYPE_DISK && Identify(handle, &its) &&
+           its.index.QuadPart == identity.index.QuadPart;
 }
 
 // What forbids writing the file IDENTITY: being the input, or taking the messages.
@@ -251,18 +251,21 @@ int File_Close(HFILE_T *file)
     return closed ? STATUS_OK : STATUS_ERROR;
 }
 
-// Windows's own text of the error, in the ANSI code page, without its line end.
+// Windows's own text of the error, in the ANSI code page, on one line: the
+// line break that ends it, which FORMAT_MESSAGE_MAX_WIDTH_MASK makes a
+// space, goes.
 bool File_ErrorText(char *text, std::size_t size)
 {
     DWORD error = GetLastError();
     text[0] = 0;
     if (error == ERROR_SUCCESS)
         return false;
-    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS |
+                                      FORMAT_MESSAGE_MAX_WIDTH_MASK,
                                   nullptr, error, 0, text, static_cast<DWORD>(size), nullptr);
-    while (length > 0 && (text[length - 1] == '\n' || text[length - 1] == '\r'))
-        text[--length] = 0;
     if (length == 0)
         std::snprintf(text, size, "Windows error %lu", error);
+    else if (text[length - 1] == ' ')
+        text[length - 1] = 0;
     return true;
 }

@@ -8,8 +8,6 @@
 
 #include "File/Win32/Windows.h"
 
-#include <cwchar>
-
 // The C run-time's own split of the command line, in UTF-16: the very split
 // that gave main its arguments, with the same globbing setting.
 extern "C"
@@ -23,70 +21,58 @@ extern "C"
     extern int _dowildcard;
 }
 
-// Writes the UTF-8 of the UTF-16 ARGUMENT at OUT, at most 3 bytes a unit,
-// and returns where it ends. An unpaired surrogate, which no UTF-8 spells,
-// becomes the byte 0xFF, which no UTF-8 holds, so that the name then opens
-// no file at all rather than one that a stand-in character would name.
-static char *PutUtf8(const wchar_t *argument, char *out)
+// ARGUMENT in UTF-8, in a block of the heap; null where no memory is left.
+// An unpaired surrogate, which no UTF-8 spells, makes the name begin with the
+// byte 0xFF, which no UTF-8 holds: the name then opens no file at all, rather
+// than one that a stand-in character would name.
+static char *Utf8(const wchar_t *argument)
 {
-    for (const wchar_t *at = argument; *at != 0;)
+    bool spelled = WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, argument, -1, nullptr, 0,
+                                       nullptr, nullptr) != 0;
+    int size = WideCharToMultiByte(CP_UTF8, 0, argument, -1, nullptr, 0, nullptr, nullptr);
+    char *name = static_cast<char *>(Mem_Alloc(size + 1));
+    if (name != nullptr)
     {
-        int units = IS_HIGH_SURROGATE(at[0]) && IS_LOW_SURROGATE(at[1]) ? 2 : 1;
-        int length =
-            WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, at, units, out, 4, nullptr, nullptr);
-        if (length <= 0)
-        {
-            *out = '\xFF';
-            length = 1;
-        }
-        out += length;
-        at += units;
+        name[0] = '\xFF';
+        WideCharToMultiByte(CP_UTF8, 0, argument, -1, name + !spelled, size, nullptr, nullptr);
     }
-    return out;
+    return name;
 }
 
-char **File_Arguments(int argc, char **)
+// ARGC names, beginning with the program's as ARGV has it.
+char **File_Arguments(int argc, char **argv)
 {
     int count;
     wchar_t **wide, **environment;
-    _startupinfo start = {0};
+    _startupinfo start = {};
     if (__wgetmainargs(&count, &wide, &environment, _dowildcard, &start) != 0 || count != argc)
         return nullptr;
-    // One block: the pointers, then the arguments.
-    std::size_t size = (argc + 1) * sizeof(char *);
-    for (int i = 0; i < argc; i++)
-        size += 3 * std::wcslen(wide[i]) + 1;
-    char **names = static_cast<char **>(Mem_Alloc(size));
+    char **names = static_cast<char **>(Mem_Alloc(argc * sizeof(char *)));
     if (names == nullptr)
         return nullptr;
-    char *at = reinterpret_cast<char *>(names + argc + 1);
-    for (int i = 0; i < argc; i++)
-    {
-        names[i] = at;
-        at = PutUtf8(wide[i], at);
-        *at++ = 0;
-    }
-    names[argc] = nullptr;
+    names[0] = argv[0];
+    for (int i = 1; i < argc; i++)
+        if ((names[i] = Utf8(wide[i])) == nullptr)
+            return nullptr;
     return names;
 }
 
 // In the ANSI code page without best fit, so that a name the code page
-// cannot spell shows '?' where it would show a look-alike. Where no memory
-// is left for that, or the code page is UTF-8, the name goes as it is.
+// cannot spell shows '?' where it would show a look-alike. Where that cannot
+// be made (no memory, or a code page of UTF-8), the name goes as it is.
 void File_PrintName(std::FILE *stream, const char *name)
 {
     int units = MultiByteToWideChar(CP_UTF8, 0, name, -1, nullptr, 0);
-    wchar_t *wide = static_cast<wchar_t *>(Mem_Alloc(units * sizeof(wchar_t)));
-    int bytes = wide == nullptr ? 0 : MultiByteToWideChar(CP_UTF8, 0, name, -1, wide, units);
-    if (bytes > 0)
-        bytes =
-            WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, -1, nullptr, 0, "?", nullptr);
-    char *ansi = static_cast<char *>(bytes > 0 ? Mem_Alloc(bytes) : nullptr);
-    if (ansi != nullptr &&
-        WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, -1, ansi, bytes, "?", nullptr) > 0)
-        std::fputs(ansi, stream);
-    else
-        std::fputs(name, stream);
+    auto *wide = static_cast<wchar_t *>(Mem_Alloc(units * sizeof(wchar_t)));
+    if (wide != nullptr)
+        MultiByteToWideChar(CP_UTF8, 0, name, -1, wide, units);
+    int bytes = wide != nullptr ? WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, -1,
+                                                      nullptr, 0, "?", nullptr)
+                                : 0;
+    auto *ansi = static_cast<char *>(bytes != 0 ? Mem_Alloc(bytes) : nullptr);
+    if (ansi != nullptr)
+        WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, -1, ansi, bytes, "?", nullptr);
+    std::fputs(ansi != nullptr ? ansi : name, stream);
     Mem_Free(ansi);
     Mem_Free(wide);
 }
