@@ -12,7 +12,6 @@
 #include <iterator>
 #include <regex>
 #include <string>
-#include <unistd.h>
 
 static int liveRecords, allocs, failingAlloc;  // the number of the one that fails, or 0
 
@@ -33,11 +32,7 @@ namespace {
 
 using std::string;
 
-#ifdef __wasi__
-const string IN = "conversion-wasi.txt";  // WASI has no process identifiers
-#else
-const string IN = "conversion-" + std::to_string(getpid()) + ".txt";
-#endif
+const string IN = "conversion.txt";  // in the host's build folder
 const string OUT = IN + ".bin";
 
 struct CASE_T

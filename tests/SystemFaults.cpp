@@ -3,15 +3,12 @@
 // or more, separated by spaces:
 //   flock-succeeds    every lock is granted, as NFS grants one process's locks
 //   flock-enolck      no lock is supported
-//   close-eio         closing a file open for writing fails, as a late
-//                     write-back does; the descriptor is closed all the same
+//   close-eio         closing a file open for writing fails (a late write-back)
 //   read-eio=N        the Nth read of a file open for reading fails
 //   write-short       writing more than a byte writes one less, as a full disk may
 //   fstat-fails       fstat of a file open for writing fails
-//   input-fstat-once  fstat of a file open for reading fails after the
-//                     first, as a network file system's may
-//   size=N            a file open for reading says that it is N bytes long,
-//                     as one that grows or shrinks while it is read does
+//   input-fstat-once  fstat of a file open for reading fails after the first
+//   size=N            a file open for reading says it is N bytes long (it grew or shrank)
 
 #include <cerrno>
 #include <cstdio>
