@@ -27,12 +27,6 @@ struct HFILE_T
 
 static const char HANDLE_TAG[] = "HFILE_T";
 
-// The longest name Windows opens, in UTF-16 units with the terminator.
-enum
-{
-    NAME_MAX_UNITS = 32768
-};
-
 // Every operation on a handle begins here: a closed handle, or a record of
 // another kind, is reported with the line of the check, and ends the process.
 static void CheckHandle(const HFILE_T *file, int line)
@@ -42,9 +36,10 @@ static void CheckHandle(const HFILE_T *file, int line)
 }
 
 // NAME in UTF-16, in WIDE; false, with the system's error, if it is no UTF-8.
-static bool Widen(const char *name, wchar_t (&wide)[NAME_MAX_UNITS])
+static bool Widen(const char *name, wchar_t (&wide)[UNICODE_STRING_MAX_CHARS])
 {
-    return MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, name, -1, wide, NAME_MAX_UNITS) != 0;
+    return MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, name, -1, wide,
+                               UNICODE_STRING_MAX_CHARS) != 0;
 }
 
 // The volume serial number and file index that name an open file; false
@@ -62,11 +57,10 @@ static bool Identify(HANDLE handle, IDENTITY_T *identity)
         identity->index.LowPart = info.nFileIndexLow;
         return true;
     }
-    if (!GetFileInformationByHandleEx(handle, FileIdInfo, &ids, sizeof ids))
-        return false;
+    bool told = GetFileInformationByHandleEx(handle, FileIdInfo, &ids, sizeof ids);
     identity->volume = ids.VolumeSerialNumber;
     std::memcpy(&identity->index, ids.FileId.Identifier, sizeof identity->index);  // NTFS's 64 bits
-    return true;
+    return told;
 }
 
 static bool IsSame(const IDENTITY_T &one, const IDENTITY_T &other)
@@ -76,15 +70,14 @@ static bool IsSame(const IDENTITY_T &one, const IDENTITY_T &other)
 
 // Gives back what a refused open took: the system's handle, if any (closing
 // INVALID_HANDLE_VALUE does nothing), the file, if the open created it, and
-// the record. GetLastError keeps the system's account of the refusal.
+// the record. None of these, done, changes GetLastError's account of the
+// refusal.
 static HFILE_T *Refuse(int status, HFILE_T *file, const wchar_t *created = nullptr)
 {
-    DWORD error = GetLastError();
     CloseHandle(file->os);
     if (created != nullptr)
         DeleteFileW(created);
     Mem_Free(file);
-    SetLastError(error);
     return File_StatusResult(status);
 }
 
@@ -92,7 +85,7 @@ static HFILE_T *Refuse(int status, HFILE_T *file, const wchar_t *created = nullp
 // DISPOSITION says; its handle is INVALID_HANDLE_VALUE where the system
 // refused. Null where no memory is left.
 static HFILE_T *OpenRecord(const char *name, DWORD access, DWORD disposition,
-                           wchar_t (&wide)[NAME_MAX_UNITS])
+                           wchar_t (&wide)[UNICODE_STRING_MAX_CHARS])
 {
     HFILE_T *file = static_cast<HFILE_T *>(Mem_Alloc(sizeof(HFILE_T)));
     if (file != nullptr)
@@ -107,7 +100,7 @@ static HFILE_T *OpenRecord(const char *name, DWORD access, DWORD disposition,
 // size to count its bytes against.
 HFILE_T *File_OpenRead(const char *name)
 {
-    wchar_t wide[NAME_MAX_UNITS];
+    wchar_t wide[UNICODE_STRING_MAX_CHARS];
     HFILE_T *file = OpenRecord(name, GENERIC_READ, OPEN_EXISTING, wide);
     if (file == nullptr)
         return File_StatusResult(STATUS_NO_MEMORY);
@@ -169,13 +162,10 @@ static int Refusal(const wchar_t *name, const HFILE_T *input)
         return STATUS_ERROR;
     HANDLE look = CreateFileW(name, FILE_READ_ATTRIBUTES,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     IDENTITY_T identity;
-    int conflict = look != INVALID_HANDLE_VALUE && Identify(look, &identity)
-                       ? Conflict(identity, input)
-                       : STATUS_OK;
-    if (look != INVALID_HANDLE_VALUE)
-        CloseHandle(look);
+    int conflict = Identify(look, &identity) ? Conflict(identity, input) : STATUS_OK;
+    CloseHandle(look);
     SetLastError(error);
     return conflict != STATUS_OK ? conflict : STATUS_ERROR;
 }
@@ -186,7 +176,7 @@ HFILE_T *File_Create(const char *name, const HFILE_T *input)
 {
     if (input != nullptr)
         CheckHandle(input, __LINE__);
-    wchar_t wide[NAME_MAX_UNITS];
+    wchar_t wide[UNICODE_STRING_MAX_CHARS];
     HFILE_T *file = OpenRecord(name, GENERIC_WRITE, OPEN_ALWAYS, wide);
     if (file == nullptr)
         return File_StatusResult(STATUS_NO_MEMORY);
@@ -219,12 +209,10 @@ int File_Write(HFILE_T *file, const void *buffer, std::size_t count)
 {
     CheckHandle(file, __LINE__);
     DWORD put;
-    if (!WriteFile(file->os, buffer, static_cast<DWORD>(count), &put, nullptr))
-        return STATUS_ERROR;
-    if (put == count)
-        return STATUS_OK;
-    SetLastError(ERROR_SUCCESS);
-    return STATUS_ERROR;
+    BOOL done = WriteFile(file->os, buffer, static_cast<DWORD>(count), &put, nullptr);
+    if (done && put != count)
+        SetLastError(ERROR_SUCCESS);
+    return done && put == count ? STATUS_OK : STATUS_ERROR;
 }
 
 // A file's length is never negative.
@@ -244,10 +232,8 @@ int File_Close(HFILE_T *file)
 {
     CheckHandle(file, __LINE__);
     BOOL closed = CloseHandle(file->os);
-    DWORD error = GetLastError();
     file->tag = nullptr;
-    Mem_Free(file);
-    SetLastError(error);
+    Mem_Free(file);  // which keeps GetLastError's account of the close
     return closed ? STATUS_OK : STATUS_ERROR;
 }
 

@@ -8,6 +8,9 @@
 
 #include "File/Win32/Windows.h"
 
+#include <string>
+#include <vector>
+
 // The C run-time's own split of the command line, in UTF-16: the very split
 // that gave main its arguments, with the same globbing setting.
 extern "C"
@@ -21,40 +24,34 @@ extern "C"
     extern int _dowildcard;
 }
 
-// ARGUMENT in UTF-8, in a block of the heap; null where no memory is left.
-// An unpaired surrogate, which no UTF-8 spells, makes the name begin with the
-// byte 0xFF, which no UTF-8 holds: the name then opens no file at all, rather
-// than one that a stand-in character would name.
-static char *Utf8(const wchar_t *argument)
+// ARGUMENT in UTF-8. An unpaired surrogate, which no UTF-8 spells, makes the
+// name begin with the byte 0xFF, which no UTF-8 holds: the name then opens
+// no file at all, rather than one that a stand-in character would name.
+static std::string Utf8(const wchar_t *argument)
 {
     bool spelled = WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, argument, -1, nullptr, 0,
                                        nullptr, nullptr) != 0;
-    int size = WideCharToMultiByte(CP_UTF8, 0, argument, -1, nullptr, 0, nullptr, nullptr);
-    char *name = static_cast<char *>(Mem_Alloc(size + 1));
-    if (name != nullptr)
-    {
-        name[0] = '\xFF';
-        WideCharToMultiByte(CP_UTF8, 0, argument, -1, name + !spelled, size, nullptr, nullptr);
-    }
-    return name;
+    std::string name(WideCharToMultiByte(CP_UTF8, 0, argument, -1, nullptr, 0, nullptr, nullptr),
+                     '\0');
+    WideCharToMultiByte(CP_UTF8, 0, argument, -1, &name[0], name.size(), nullptr, nullptr);
+    return (spelled ? "" : "\xFF") + name;
 }
 
-// ARGC names, beginning with the program's as ARGV has it.
+// The program's own name as ARGV has it, then the arguments in UTF-8.
 char **File_Arguments(int argc, char **argv)
 {
+    static std::vector<std::string> arguments;
+    static std::vector<char *> names;
     int count;
     wchar_t **wide, **environment;
     _startupinfo start = {};
     if (__wgetmainargs(&count, &wide, &environment, _dowildcard, &start) != 0 || count != argc)
         return nullptr;
-    char **names = static_cast<char **>(Mem_Alloc(argc * sizeof(char *)));
-    if (names == nullptr)
-        return nullptr;
-    names[0] = argv[0];
+    arguments.resize(argc);
+    names.assign(argv, argv + argc);
     for (int i = 1; i < argc; i++)
-        if ((names[i] = Utf8(wide[i])) == nullptr)
-            return nullptr;
-    return names;
+        names[i] = &(arguments[i] = Utf8(wide[i]))[0];
+    return names.data();
 }
 
 // In the ANSI code page without best fit, so that a name the code page
