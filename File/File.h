@@ -13,9 +13,9 @@ struct HFILE_T;
 // The ARGC arguments of the command line as the names that File_OpenRead and
 // File_Create take: ARGV itself where names are bytes (POSIX). Windows reads
 // the command line again as the user typed it, in UTF-16, splits it as the C
-// run-time splits ARGV, and hands each argument after the program's on in
-// UTF-8, so that no code page stands between a name and its file. Null where
-// the command line cannot be read.
+// run-time splits ARGV, and hands each argument on in UTF-8, so that no code
+// page stands between a name and its file. Null where the command line
+// cannot be read, or no memory is left.
 char **File_Arguments(int argc, char **argv);
 
 // Writes NAME to STREAM as the messages spell it: as it is, or on Windows in
