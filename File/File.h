@@ -15,7 +15,7 @@ struct HFILE_T;
 // the command line again as the user typed it, in UTF-16, splits it as the C
 // run-time splits ARGV, and hands each argument on in UTF-8, so that no code
 // page stands between a name and its file. Null where the command line
-// cannot be read, or no memory is left.
+// cannot be read (a name that no UTF-8 spells), or no memory is left.
 char **File_Arguments(int argc, char **argv);
 
 // Writes NAME to STREAM as the messages spell it: as it is, or on Windows in

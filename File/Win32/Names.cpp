@@ -21,22 +21,16 @@ extern "C"
     extern int _dowildcard;
 }
 
-// ARGUMENT in UTF-8, in a block of the heap; null where no memory is left.
-// An unpaired surrogate, which no UTF-8 spells, puts the byte 0xFF, which no
-// UTF-8 holds, in place of the name's first: the name then opens no file at
-// all, rather than one that a stand-in character would name.
+// ARGUMENT in UTF-8, in a block of the heap. Null where no memory is left,
+// or where it holds an unpaired surrogate, which no UTF-8 spells: a stand-in
+// character there would name another file than the one meant.
 static char *Utf8(const wchar_t *argument)
 {
-    int exact = WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, argument, -1, nullptr, 0,
-                                    nullptr, nullptr);
-    int size = exact != 0
-                   ? exact
-                   : WideCharToMultiByte(CP_UTF8, 0, argument, -1, nullptr, 0, nullptr, nullptr);
-    char *name = static_cast<char *>(Mem_Alloc(size));
-    if (name != nullptr &&
-        WideCharToMultiByte(CP_UTF8, 0, argument, -1, name, size, nullptr, nullptr) != 0 &&
-        exact == 0)
-        name[0] = '\xFF';
+    int size = WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, argument, -1, nullptr, 0,
+                                   nullptr, nullptr);
+    char *name = size != 0 ? static_cast<char *>(Mem_Alloc(size)) : nullptr;
+    if (name != nullptr)
+        WideCharToMultiByte(CP_UTF8, 0, argument, -1, name, size, nullptr, nullptr);
     return name;
 }
 
