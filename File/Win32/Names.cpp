@@ -26,8 +26,8 @@ extern "C"
 // character there would name another file than the one meant.
 static char *Utf8(const wchar_t *argument)
 {
-    int size = WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, argument, -1, nullptr, 0,
-                                   nullptr, nullptr);
+    int size = WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, argument, -1, nullptr, 0, nullptr,
+                                   nullptr);
     char *name = size != 0 ? static_cast<char *>(Mem_Alloc(size)) : nullptr;
     if (name != nullptr)
         WideCharToMultiByte(CP_UTF8, 0, argument, -1, name, size, nullptr, nullptr);
