@@ -70,14 +70,16 @@ static bool IsSame(const IDENTITY_T &one, const IDENTITY_T &other)
 
 // Gives back what a refused open took: the system's handle, if any (closing
 // INVALID_HANDLE_VALUE does nothing), the file, if the open created it, and
-// the record. None of these, done, changes GetLastError's account of the
-// refusal.
+// the record. GetLastError keeps the system's account of the refusal, which
+// a call that succeeds may still overwrite.
 static HFILE_T *Refuse(int status, HFILE_T *file, const wchar_t *created = nullptr)
 {
+    DWORD error = GetLastError();
     CloseHandle(file->os);
     if (created != nullptr)
         DeleteFileW(created);
     Mem_Free(file);
+    SetLastError(error);
     return File_StatusResult(status);
 }
 
@@ -232,8 +234,10 @@ int File_Close(HFILE_T *file)
 {
     CheckHandle(file, __LINE__);
     BOOL closed = CloseHandle(file->os);
+    DWORD error = GetLastError();
     file->tag = nullptr;
-    Mem_Free(file);  // which keeps GetLastError's account of the close
+    Mem_Free(file);
+    SetLastError(error);
     return closed ? STATUS_OK : STATUS_ERROR;
 }
 
