@@ -18,18 +18,21 @@ struct HFILE_T;
 // cannot be read (a name that no UTF-8 spells), or no memory is left.
 char **File_Arguments(int argc, char **argv);
 
-// Writes NAME to STREAM as the messages spell it: as it is, or on Windows in
-// the ANSI code page that the messages are written in, with '?' for each
-// character that the code page lacks.
-void File_PrintName(std::FILE *stream, const char *name);
+// Writes the LENGTH bytes of a name at NAME to STREAM as the messages spell
+// it: as it is, or on Windows in the ANSI code page that the messages are
+// written in, with '?' for each character that the code page lacks. LENGTH
+// ends NAME at a character's end.
+void File_PrintName(std::FILE *stream, const char *name, std::size_t length);
 
 // Opening returns a handle, or an odd status in the same value: handle
 // records are at least 2-byte aligned, so the lowest bit tells the two apart.
 //
-// File_OpenRead opens an existing regular file. The system refuses a
-// directory (STATUS_ERROR); any other kind of file is STATUS_NOT_REGULAR.
+// File_OpenRead opens an existing regular file and takes its size. The
+// system refuses a directory (STATUS_ERROR); any other kind of file is
+// STATUS_NOT_REGULAR.
 // File_Create creates a file, or empties it, for writing. It refuses the file
 // that INPUT, a handle of File_OpenRead or null, has open (STATUS_SAME_FILE),
+// or may have open where the file system cannot tell (STATUS_MAY_BE_SAME),
 // and the file where standard output or standard error go
 // (STATUS_MESSAGES), whatever name or link reaches them, and a file whose
 // identity it cannot tell; a refused file is left as it was, and one that
@@ -60,8 +63,8 @@ int File_Read(HFILE_T *file, void *buffer, std::size_t count);
 // One system write: STATUS_OK only if all count bytes were written.
 int File_Write(HFILE_T *file, const void *buffer, std::size_t count);
 
-// The file's length in bytes, or STATUS_ERROR if the system cannot tell it.
-int File_GetSize(HFILE_T *file, std::uint64_t *size);
+// The length in bytes that File_OpenRead found the file to have.
+std::uint64_t File_GetSize(HFILE_T *file);
 
 // Closes the file and frees the handle, whatever the result: STATUS_OK, or
 // STATUS_ERROR if the system reports that written data did not reach it.

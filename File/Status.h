@@ -13,4 +13,5 @@ enum
     STATUS_NOT_REGULAR = 11,  // a device or a pipe, where a regular file is read
     STATUS_MESSAGES = 13,     // the file to create is where the messages go
     STATUS_IN_USE = 15,       // another process holds the file open
+    STATUS_MAY_BE_SAME = 17,  // the file to create may be the one being read
 };

@@ -50,9 +50,10 @@ static int ConvertTokens(CONVERTER_T *c)
             return STATUS_OK;
         if (status != STATUS_OK)
             return status;
-        // A failed read ended this token, which may have been cut short.
-        if (c->finished == STATUS_ERROR)
-            return STATUS_ERROR;
+        // A failed read, or bytes beyond the size taken, ended this token,
+        // which may have been cut short.
+        if (c->finished != STATUS_OK && c->finished != STATUS_END)
+            return c->finished;
         if (ApplyDirective(c))
             continue;
         // A zero byte inside a token would cut its text short.
@@ -67,9 +68,7 @@ static int ConvertTokens(CONVERTER_T *c)
 // remaining is 32 bits wide: a larger input is refused, never cut short.
 static int MeasureInput(CONVERTER_T *c)
 {
-    std::uint64_t size;
-    if (File_GetSize(c->input, &size) != STATUS_OK)
-        return STATUS_ERROR;
+    std::uint64_t size = File_GetSize(c->input);
     if (size > UINT32_MAX)
         return STATUS_TOO_LARGE;
     c->remaining = static_cast<std::uint32_t>(size);

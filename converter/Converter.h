@@ -12,9 +12,10 @@ enum
     STATUS_TOKEN_TOO_LONG = 23,  // a token of more than TOKEN_MAX bytes
     STATUS_WRITE_ERROR = 25,     // a value did not reach the output whole
     STATUS_TOO_LARGE = 27,       // an input of 4 GiB or more, which is not read
+    STATUS_GREW = 29,            // a token goes on past the size the input had
 };
 static_assert((STATUS_BAD_TOKEN & STATUS_TOKEN_TOO_LONG & STATUS_WRITE_ERROR & STATUS_TOO_LARGE &
-               1) == 1,
+               STATUS_GREW & 1) == 1,
               "every status but STATUS_OK is odd");
 
 enum
@@ -61,9 +62,9 @@ bool IsNumberText(const char *text);
 std::uint32_t ParseNumber(const char *text);
 
 // The whole tool: banner, argument check, opening, conversion, messages,
-// closing. The messages go to MESSAGES (standard output); each failure's
-// reason, one line, to REASONS (standard error). Returns the process's exit
-// status.
+// closing. ARGV is null where the command line could not be read. The
+// messages go to MESSAGES (standard output); each failure's reason, one
+// line, to REASONS (standard error). Returns the process's exit status.
 enum
 {
     EXIT_CONVERTED = 0,    // the input was converted completely

@@ -8,11 +8,5 @@
 
 int main(int argc, char **argv)
 {
-    char **names = File_Arguments(argc, argv);
-    if (names == nullptr)
-    {
-        std::fputs("numpress: cannot read the command line, or no memory is left for it\n", stderr);
-        return EXIT_CANNOT_OPEN;
-    }
-    return Numpress_Main(argc, names, stdout, stderr);
+    return Numpress_Main(argc, File_Arguments(argc, argv), stdout, stderr);
 }

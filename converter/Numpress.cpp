@@ -28,11 +28,47 @@ static void PrintToken(std::FILE *out, const CONVERT_STOP_T *stop)
     }
 }
 
-// BEFORE, then NAME as the messages spell names, then AFTER.
+// The length of the UTF-8 sequence at AT, or 1 where none begins there.
+static int SequenceLength(const unsigned char *at)
+{
+    int length = at[0] >= 0xF5 ? 1 : at[0] >= 0xF0 ? 4 : at[0] >= 0xE0 ? 3 : at[0] >= 0xC2 ? 2 : 1;
+    for (int i = 1; i < length; i++)
+        if ((at[i] & 0xC0) != 0x80)
+            return 1;
+    return length;
+}
+
+// A control character: C0, DEL, or C1, as a byte of its own or in UTF-8.
+static bool IsControl(const unsigned char *at, int length)
+{
+    return length == 1 ? at[0] < 0x20 || (at[0] >= 0x7F && at[0] < 0xA0)
+                       : at[0] == 0xC2 && at[1] < 0xA0;
+}
+
+// Prints NAME as the messages spell names, its control characters as \xHH,
+// so that a name cannot end a message's line or command the terminal.
+static void PrintName(std::FILE *out, const char *name)
+{
+    const auto *at = reinterpret_cast<const unsigned char *>(name);
+    const char *plain = name;
+    for (int length; *at != 0; at += length)
+    {
+        length = SequenceLength(at);
+        if (!IsControl(at, length))
+            continue;
+        File_PrintName(out, plain, reinterpret_cast<const char *>(at) - plain);
+        for (int i = 0; i < length; i++)
+            std::fprintf(out, "\\x%02X", at[i]);
+        plain = reinterpret_cast<const char *>(at + length);
+    }
+    File_PrintName(out, plain, reinterpret_cast<const char *>(at) - plain);
+}
+
+// BEFORE, then NAME, then AFTER.
 static void PrintNamed(std::FILE *out, const char *before, const char *name, const char *after)
 {
     std::fputs(before, out);
-    File_PrintName(out, name);
+    PrintName(out, name);
     std::fputs(after, out);
 }
 
@@ -40,7 +76,7 @@ static void PrintNamed(std::FILE *out, const char *before, const char *name, con
 static void PrintReason(std::FILE *reasons, const char *verb, const char *name, const char *why)
 {
     std::fprintf(reasons, "numpress: cannot %s '", verb);
-    File_PrintName(reasons, name);
+    PrintName(reasons, name);
     std::fprintf(reasons, "': %s\n", why);
 }
 
@@ -59,6 +95,9 @@ static const char *OpenRefusal(int status, char (&text)[REASON_MAX])
     {
     case STATUS_NO_MEMORY: return "not enough memory";
     case STATUS_SAME_FILE: return "it is the input file";
+    case STATUS_MAY_BE_SAME:
+        return "it may be the input file, which its file system cannot rule out; name another "
+               "output";
     case STATUS_NOT_REGULAR: return "not a regular file, but a device or a pipe";
     case STATUS_MESSAGES: return "the messages go there (standard output or standard error)";
     case STATUS_IN_USE: return "another program has it open";
@@ -102,6 +141,10 @@ static void ReportStop(int status, const CONVERT_STOP_T *stop, const char *inNam
         PrintNamed(messages, "ERROR: Cannot read '", inName, "'.\n");
         PrintReason(reasons, "read", inName, "it is 4 GiB or larger");
         break;
+    case STATUS_GREW:
+        PrintNamed(messages, "ERROR: Cannot read '", inName, "'.\n");
+        PrintReason(reasons, "read", inName, "it grew while it was read, within a token");
+        break;
     default:
         PrintNamed(messages, "ERROR: Cannot read '", inName, "'.\n");
         PrintReason(reasons, "read", inName, systemSaid ? text : "it ended before its size said");
@@ -118,6 +161,14 @@ int Numpress_Main(int argc, char **argv, std::FILE *messages, std::FILE *reasons
                    "else; see " NUMPRESS_MANUAL "\n",
                    reasons);
         return EXIT_USAGE;
+    }
+    if (argv == nullptr)
+    {
+        std::fputs("ERROR: Cannot read the command line.\n", messages);
+        std::fputs("numpress: cannot read the command line: a name holds what no file name can "
+                   "(an unpaired surrogate), or no memory is left for it\n",
+                   reasons);
+        return EXIT_CANNOT_OPEN;
     }
     const char *inName = argv[1];
     const char *outName = argv[2];

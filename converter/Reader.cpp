@@ -95,6 +95,15 @@ static int SkipSeparators(CONVERTER_T *c)
     return c->finished;
 }
 
+// A token that the end of the size taken at the open ended may go on in
+// bytes that the file gained since: one read more tells.
+static void CheckTokenEnd(CONVERTER_T *c)
+{
+    std::uint8_t next;
+    if (File_Read(c->input, &next, 1) == STATUS_OK && IsTokenByte(next))
+        c->finished = STATUS_GREW;
+}
+
 int Reader_NextToken(CONVERTER_T *c)
 {
     c->tokenLength = 0;
@@ -113,6 +122,8 @@ int Reader_NextToken(CONVERTER_T *c)
     }
     c->token[length] = 0;
     c->tokenLength = length;
+    if (c->finished == STATUS_END)
+        CheckTokenEnd(c);
 
     // A failed read after some bytes still yields them; the next call reports it.
     if (c->finished == STATUS_OK && IsTokenByte(c->lookahead))

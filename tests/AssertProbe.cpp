@@ -11,13 +11,12 @@ int main(int argc, char **argv)
     const void *other[2] = {text, nullptr};
     HFILE_T *file = reinterpret_cast<HFILE_T *>(other);
     char byte = 0;
-    std::uint64_t size;
     switch (argc == 2 ? argv[1][0] : 0)
     {
     case 'o': File_Create("", file); break;
     case 'r': File_Read(file, &byte, 1); break;
     case 'w': File_Write(file, &byte, 1); break;
-    case 's': File_GetSize(file, &size); break;
+    case 's': File_GetSize(file); break;
     case 'c': File_Close(file); break;
     case 'p': Assert_Fail("dir\\\x95\x5C.cpp", 1);
     }

@@ -43,6 +43,7 @@ struct CASE_T
     string message = "";
     string reason = "";
     int failingAlloc = 0;
+    bool unreadableCommandLine = false;
 };
 
 // Bytes as upper-case hex pairs, "01 0A FF", as the table spells outputs.
@@ -98,9 +99,13 @@ const CASE_T CASES[] = {
      Why(NOT_A_TOKEN)},  // a zero byte ends a comment
     {"1\r\n2\r\n# c\r\n1a", "01 02", 3, Bad("1a", 4), Why(NOT_A_TOKEN, 4)},
     {"B 1\r2\n\r# c\n\r1a", "01 02", 3, Bad("1a", 6), Why(NOT_A_TOKEN, 6)},
-    // No memory for the output's record.
+    // No memory for the output's record; a command line that cannot be read.
     {"1", "", 2, "ERROR: Cannot open '" + OUT + "'.\n",
      "numpress: cannot open '" + OUT + "': not enough memory\n", 2},
+    {"1", "", 2, "ERROR: Cannot read the command line.\n",
+     "numpress: cannot read the command line: a name holds what no file name can (an unpaired "
+     "surrogate), or no memory is left for it\n",
+     0, true},
 };
 
 // A stream to print into and read back, a file of this test's own.
@@ -134,7 +139,8 @@ TEST(Conversion, EndsAsTheCaseSays)
         failingAlloc = test.failingAlloc;
         std::FILE *messages = Stream(".messages"), *reasons = Stream(".reasons");
         ASSERT_TRUE(messages && reasons);
-        EXPECT_EQ(Numpress_Main(3, argv, messages, reasons), test.exitStatus);
+        EXPECT_EQ(Numpress_Main(3, test.unreadableCommandLine ? nullptr : argv, messages, reasons),
+                  test.exitStatus);
         string printed = Contents(messages);
         EXPECT_EQ(printed.substr(printed.find('\n') + 1), test.message);
         EXPECT_EQ(Contents(reasons), test.reason);

@@ -7,7 +7,7 @@
 //   read-eio=N        the Nth read of a file open for reading fails
 //   write-short       writing more than a byte writes one less, as a full disk may
 //   fstat-fails       fstat of a file open for writing fails
-//   input-fstat-once  fstat of a file open for reading fails after the first
+//   input-fstat-fails fstat of a file open for reading fails
 //   size=N            a file open for reading says it is N bytes long (it grew or shrank)
 
 #include <cerrno>
@@ -82,8 +82,7 @@ extern "C" ssize_t write(int fd, const void *buffer, size_t count)
 // later, with 64-bit file offsets), fstat elsewhere.
 template <typename STAT_T> static int Stat(const char *name, int fd, STAT_T *info)
 {
-    static int inputLooks;
-    if (Fault("fstat-fails", fd) || (Fault("input-fstat-once", fd, true) && ++inputLooks > 1))
+    if (Fault("fstat-fails", fd) || Fault("input-fstat-fails", fd, true))
         return Fail(EOVERFLOW);
     int done = Real<int(int, STAT_T *)>(name)(fd, info);
     if (long size = Fault("size", fd, true))

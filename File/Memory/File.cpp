@@ -55,9 +55,9 @@ char **File_Arguments(int, char **argv)
     return argv;
 }
 
-void File_PrintName(std::FILE *stream, const char *name)
+void File_PrintName(std::FILE *stream, const char *name, std::size_t length)
 {
-    std::fputs(name, stream);
+    std::fwrite(name, 1, length, stream);
 }
 
 static HFILE_T *Open(BUFFER_T *buffer)
@@ -109,11 +109,10 @@ int File_Write(HFILE_T *file, const void *buffer, std::size_t count)
     return STATUS_OK;
 }
 
-int File_GetSize(HFILE_T *file, std::uint64_t *size)
+std::uint64_t File_GetSize(HFILE_T *file)
 {
     CheckHandle(file, __LINE__);
-    *size = file->os->size;
-    return STATUS_OK;
+    return file->os->size;
 }
 
 int File_Close(HFILE_T *file)

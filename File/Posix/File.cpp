@@ -1,12 +1,12 @@
 // File handles on POSIX.
 //
 // Sharing follows the rule "other openers may read but not write". Within
-// this process the output is compared by device and inode with the input,
-// as the input's open found it, and with the files where standard output and
-// standard error go: so the file being read is never written, nor do the
-// messages land in the data, whatever names or links reach them. Other
-// processes are kept out by flock, where the system has it: a reader holds a
-// shared lock and a writer needs an exclusive one.
+// this process the output is compared with the input, as the input's open
+// found it, and with the files where standard output and standard error go:
+// so the file being read is never written, nor do the messages land in the
+// data, whatever names or links reach them. Other processes are kept out by
+// flock, where the system has it: a reader holds a shared lock and a writer
+// needs an exclusive one.
 
 #include "File/File.h"
 
@@ -17,13 +17,28 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#ifdef __linux__
+#include <sys/vfs.h>
+#endif
+
+// A file as its open found it. Device and inode name it only where its file
+// system keeps one of each per file (KEPT): FUSE gives each name a number of
+// its own, overlayfs shows one file on two devices. Elsewhere its size and
+// modification time stand in for them.
+struct IDENTITY_T
+{
+    dev_t device;
+    ino_t inode;
+    off_t size;
+    struct timespec modified;
+    bool kept;
+};
 
 struct HFILE_T
 {
     const char *tag;
     int os;
-    dev_t device;  // the file's identity, as its open found it
-    ino_t inode;
+    IDENTITY_T identity;
 };
 
 static const char HANDLE_TAG[] = "HFILE_T";
@@ -42,9 +57,9 @@ char **File_Arguments(int, char **argv)
     return argv;
 }
 
-void File_PrintName(FILE *stream, const char *name)
+void File_PrintName(FILE *stream, const char *name, std::size_t length)
 {
-    fputs(name, stream);
+    fwrite(name, 1, length, stream);
 }
 
 // A lock that another process holds refuses the file. A file system without
@@ -95,11 +110,39 @@ static int Refuse(int status, int fd, const char *created = nullptr)
     return status;
 }
 
+// Whether the file system of FD keeps one device and inode number per file.
+// The local ones that Linux names here do; what cannot be told is not
+// trusted to.
+static bool KeepsIdentity(int fd)
+{
+#ifdef __linux__
+    struct statfs system;
+    if (fstatfs(fd, &system) != 0)
+        return false;
+    switch (system.f_type)
+    {
+    case 0xEF53:      // ext2, ext3, ext4
+    case 0x58465342:  // XFS
+    case 0x9123683E:  // Btrfs
+    case 0x01021994:  // tmpfs
+    case 0x2FC12FC1:  // ZFS
+    case 0xF2F52010:  // F2FS
+        return true;
+    }
+#endif
+    (void)fd;
+    return false;
+}
+
 static void Keep(HFILE_T *file, int fd, const struct stat &info)
 {
     file->os = fd;
-    file->device = info.st_dev;
-    file->inode = info.st_ino;
+#ifdef __APPLE__
+    struct timespec modified = info.st_mtimespec;
+#else
+    struct timespec modified = info.st_mtim;
+#endif
+    file->identity = {info.st_dev, info.st_ino, info.st_size, modified, KeepsIdentity(fd)};
 }
 
 // Opens without blocking, so that a FIFO or a device with nothing behind it
@@ -141,21 +184,42 @@ static bool IsStandardStream(int fd, const struct stat &info)
            stream.st_ino == info.st_ino;
 }
 
-// What forbids writing the open file INFO, checked before anything is cut:
+static bool SameTime(const struct timespec &one, const struct timespec &other)
+{
+    return one.tv_sec == other.tv_sec && one.tv_nsec == other.tv_nsec;
+}
+
+// Whether the output OUT is the input IN, or may be where a file system
+// cannot tell: then a regular file that was there before, of the input's
+// size and modification time, is taken to be it.
+static int AsInput(const IDENTITY_T &in, const IDENTITY_T &out, bool olderRegularFile)
+{
+    if (in.device == out.device && in.inode == out.inode)
+        return STATUS_SAME_FILE;
+    bool unsure = !(in.kept && out.kept) && olderRegularFile && in.size == out.size &&
+                  SameTime(in.modified, out.modified);
+    return unsure ? STATUS_MAY_BE_SAME : STATUS_OK;
+}
+
+// What forbids writing the open file OUTPUT, checked before anything is cut:
 // being the input, taking the messages, another process's lock. A device or
 // a pipe is written as it is, never cut.
-static int CheckOutput(int fd, const struct stat &info, const HFILE_T *input)
+static int CheckOutput(const HFILE_T *output, const struct stat &info, const HFILE_T *input,
+                       bool created)
 {
-    if (input != nullptr && input->device == info.st_dev && input->inode == info.st_ino)
-        return STATUS_SAME_FILE;
+    bool olderRegularFile = !created && S_ISREG(info.st_mode);
+    int asInput =
+        input != nullptr ? AsInput(input->identity, output->identity, olderRegularFile) : STATUS_OK;
+    if (asInput != STATUS_OK)
+        return asInput;
     if (IsStandardStream(STDOUT_FILENO, info) || IsStandardStream(STDERR_FILENO, info))
         return STATUS_MESSAGES;
     if (!S_ISREG(info.st_mode))
         return STATUS_OK;
-    int locked = Lock(fd, LOCK_EX);
+    int locked = Lock(output->os, LOCK_EX);
     if (locked != STATUS_OK)
         return locked;
-    return ftruncate(fd, 0) == 0 ? STATUS_OK : STATUS_ERROR;
+    return ftruncate(output->os, 0) == 0 ? STATUS_OK : STATUS_ERROR;
 }
 
 // Creates NAME, or else opens it as it is; *created tells which. A link to
@@ -177,11 +241,11 @@ static int OpenForWriting(HFILE_T *file, const char *name, const HFILE_T *input)
     bool created;
     int fd = AboveStandardStreams(OpenOrCreate(name, &created));
     struct stat info;
-    int status = fd == -1 || fstat(fd, &info) != 0 ? STATUS_ERROR : CheckOutput(fd, info, input);
-    if (status != STATUS_OK)
-        return Refuse(status, fd, created ? name : nullptr);
+    if (fd == -1 || fstat(fd, &info) != 0)
+        return Refuse(STATUS_ERROR, fd, created ? name : nullptr);
     Keep(file, fd, info);
-    return STATUS_OK;
+    int status = CheckOutput(file, info, input, created);
+    return status == STATUS_OK ? STATUS_OK : Refuse(status, fd, created ? name : nullptr);
 }
 
 static HFILE_T *Open(const char *name, const HFILE_T *input,
@@ -237,14 +301,10 @@ int File_Write(HFILE_T *file, const void *buffer, std::size_t count)
     return STATUS_ERROR;
 }
 
-int File_GetSize(HFILE_T *file, std::uint64_t *size)
+std::uint64_t File_GetSize(HFILE_T *file)
 {
     CheckHandle(file, __LINE__);
-    struct stat info;
-    if (fstat(file->os, &info) != 0)
-        return STATUS_ERROR;
-    *size = static_cast<std::uint64_t>(info.st_size);
-    return STATUS_OK;
+    return static_cast<std::uint64_t>(file->identity.size);
 }
 
 // Written data may first fail to reach the file here, when the system

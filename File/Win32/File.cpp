@@ -22,7 +22,8 @@ struct HFILE_T
 {
     const char *tag;
     HANDLE os;
-    IDENTITY_T identity;  // of a file opened for reading, as its open found it
+    IDENTITY_T identity;  // of a file opened for reading, as its open found it,
+    LARGE_INTEGER size;   // with its size
 };
 
 static const char HANDLE_TAG[] = "HFILE_T";
@@ -110,7 +111,7 @@ HFILE_T *File_OpenRead(const char *name)
         return Refuse(STATUS_ERROR, file);
     if (GetFileType(file->os) != FILE_TYPE_DISK)
         return Refuse(STATUS_NOT_REGULAR, file);
-    if (!Identify(file->os, &file->identity))
+    if (!Identify(file->os, &file->identity) || !GetFileSizeEx(file->os, &file->size))
         return Refuse(STATUS_ERROR, file);
     file->tag = HANDLE_TAG;
     return file;
@@ -218,14 +219,10 @@ int File_Write(HFILE_T *file, const void *buffer, std::size_t count)
 }
 
 // A file's length is never negative.
-int File_GetSize(HFILE_T *file, std::uint64_t *size)
+std::uint64_t File_GetSize(HFILE_T *file)
 {
     CheckHandle(file, __LINE__);
-    LARGE_INTEGER length;
-    if (!GetFileSizeEx(file->os, &length))
-        return STATUS_ERROR;
-    *size = static_cast<std::uint64_t>(length.QuadPart);
-    return STATUS_OK;
+    return static_cast<std::uint64_t>(file->size.QuadPart);
 }
 
 // Written data may first fail to reach the file here, when the system

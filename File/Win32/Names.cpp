@@ -52,14 +52,16 @@ char **File_Arguments(int argc, char **)
 // cannot spell shows '?' where it would show a look-alike (a character of
 // it takes 2 bytes at most). Where that cannot be made (a code page of
 // UTF-8), the name goes as it is.
-void File_PrintName(std::FILE *stream, const char *name)
+void File_PrintName(std::FILE *stream, const char *name, std::size_t length)
 {
     wchar_t wide[UNICODE_STRING_MAX_CHARS];
     char ansi[2 * UNICODE_STRING_MAX_CHARS];
-    if (MultiByteToWideChar(CP_UTF8, 0, name, -1, wide, UNICODE_STRING_MAX_CHARS) != 0 &&
-        WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, -1, ansi, sizeof ansi, "?",
-                            nullptr) != 0)
-        std::fputs(ansi, stream);
+    int count = MultiByteToWideChar(CP_UTF8, 0, name, static_cast<int>(length), wide,
+                                    UNICODE_STRING_MAX_CHARS);
+    int bytes = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, count, ansi, sizeof ansi,
+                                    "?", nullptr);
+    if (count != 0 && bytes != 0)
+        std::fwrite(ansi, 1, bytes, stream);
     else
-        std::fputs(name, stream);
+        std::fwrite(name, 1, length, stream);
 }
