@@ -147,8 +147,10 @@ static void Keep(HFILE_T *file, int fd, const struct stat &info)
 
 // Opens without blocking, so that a FIFO or a device with nothing behind it
 // is refused at once instead of hanging the open; a regular file, the only
-// kind that is read, is read alike with O_NONBLOCK or without. A directory
-// is refused as the system refuses to write one.
+// kind that is read, is then read in blocking mode, since a WASI runtime may
+// take O_NONBLOCK at its word for a file too (where one cannot change it,
+// a read that would block fails, and says so). A directory is refused as the
+// system refuses to write one.
 static int OpenForReading(HFILE_T *file, const char *name, const HFILE_T *)
 {
     int fd = AboveStandardStreams(open(name, O_RDONLY | O_NONBLOCK | O_CLOEXEC));
@@ -164,6 +166,7 @@ static int OpenForReading(HFILE_T *file, const char *name, const HFILE_T *)
     }
     if (!S_ISREG(info.st_mode))
         return Refuse(STATUS_NOT_REGULAR, fd);
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     int locked = Lock(fd, LOCK_SH);
     if (locked != STATUS_OK)
         return Refuse(locked, fd);
@@ -202,11 +205,17 @@ static int AsInput(const IDENTITY_T &in, const IDENTITY_T &out, bool olderRegula
 }
 
 // What forbids writing the open file OUTPUT, checked before anything is cut:
-// being the input, taking the messages, another process's lock. A device or
-// a pipe is written as it is, never cut.
+// being the input, taking the messages, another process's lock, being a
+// directory (which a WASI runtime may open for writing). A device or a pipe
+// is written as it is, never cut.
 static int CheckOutput(const HFILE_T *output, const struct stat &info, const HFILE_T *input,
                        bool created)
 {
+    if (S_ISDIR(info.st_mode))
+    {
+        errno = EISDIR;
+        return STATUS_ERROR;
+    }
     bool olderRegularFile = !created && S_ISREG(info.st_mode);
     int asInput =
         input != nullptr ? AsInput(input->identity, output->identity, olderRegularFile) : STATUS_OK;
