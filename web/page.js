@@ -8,10 +8,10 @@
 const data = JSON.parse(document.getElementById('data').textContent);
 const module = WebAssembly.compile(Uint8Array.from(atob(data.wasm), (c) => c.charCodeAt(0)));
 const $ = (id) => document.getElementById(id);
-const SHOWN_BYTES = 65536;  // of the output in the dump; the download is whole
-const LINK_BYTES = 65536;   // of the input kept in the page's address
-const LINE_HEIGHT = 20;     // of the editor's lines, in pixels, as page.css sets them,
-const PADDING = 6;          // and the room above the first
+const EDITOR_BYTES = 65536;  // of a file shown in the editor until the whole is asked for
+const LINK_BYTES = 65536;    // of the input kept in the page's address
+const LINE_HEIGHT = 20;      // of the editor's and the dump's lines, in pixels, as page.css sets them,
+const PADDING = 6;           // and the room above the first
 const WORDS = [
   'Converted: the whole input.',
   'Not exactly two file names.',
@@ -116,16 +116,34 @@ function bytesPerLine() {
   return [16, 8, 4].find((count) => 11 + 4 * count <= columns) ?? 4;
 }
 
-// Offset, bytes in hexadecimal, and the printable ones as text.
-function dump(bytes) {
-  const width = bytesPerLine(), lines = [];
-  for (let at = 0; at < Math.min(bytes.length, SHOWN_BYTES); at += width) {
-    const row = Array.from(bytes.subarray(at, at + width));
-    lines.push(hex(at, 8) + '  ' + row.map((byte) => hex(byte, 2)).join(' ').padEnd(3 * width) + ' ' +
-               row.map((byte) => (byte >= 0x20 && byte < 0x7F ? String.fromCharCode(byte) : '.')).join(''));
-  }
-  if (bytes.length > SHOWN_BYTES) lines.push(`… the first ${SHOWN_BYTES} bytes of ${bytes.length}`);
-  return lines.join('\n');
+// A line of the dump: offset, WIDTH bytes from AT in hexadecimal, and the
+// printable ones as text.
+function dumpLine(bytes, at, width) {
+  const row = Array.from(bytes.subarray(at, at + width));
+  return hex(at, 8) + '  ' + row.map((byte) => hex(byte, 2)).join(' ').padEnd(3 * width) + ' ' +
+         row.map((byte) => (byte >= 0x20 && byte < 0x7F ? String.fromCharCode(byte) : '.')).join('');
+}
+
+// Of COUNT lines in a box HEIGHT pixels tall, scrolled to TOP, the first and
+// last line in view, and the padding above and below them that stands for
+// the others: only the lines in view are drawn, so that a text of any length
+// costs the same.
+function inView(count, top, height) {
+  const first = Math.min(count, Math.max(1, Math.floor((top - PADDING) / LINE_HEIGHT) + 1));
+  const last = Math.min(count, first + Math.ceil(height / LINE_HEIGHT) + 1);
+  return { first, last, above: `${PADDING + (first - 1) * LINE_HEIGHT}px`,
+           below: `${PADDING + (count - last) * LINE_HEIGHT}px` };
+}
+
+// The output's bytes, as many to a line as fit, of those in view.
+function drawDump() {
+  const box = $('dump'), bytes = shown?.output ?? new Uint8Array(), width = bytesPerLine();
+  const height = parseFloat(getComputedStyle(box).maxHeight);  // which it grows to
+  const view = inView(Math.ceil(bytes.length / width), box.scrollTop, height), lines = [];
+  for (let line = view.first; line <= view.last; line++) lines.push(dumpLine(bytes, (line - 1) * width, width));
+  box.textContent = lines.join('\n');
+  box.style.paddingTop = view.above;
+  box.style.paddingBottom = view.below;
 }
 
 // The messages, a bad token's line linked to that line in the editor.
@@ -157,7 +175,8 @@ function show(result) {
   $('status').textContent = `Exit status ${result.status}: ${WORDS[result.status] ?? ''}`;
   $('status').classList.toggle('failed', result.status !== 0);
   showMessages(result);
-  $('dump').textContent = dump(result.output);
+  $('dump').scrollTop = 0;
+  drawDump();
   $('size').textContent = `${result.output.length} bytes`;
   if (downloadUrl) URL.revokeObjectURL(downloadUrl);
   downloadUrl = URL.createObjectURL(new Blob([result.output], { type: 'application/octet-stream' }));
@@ -168,36 +187,38 @@ function show(result) {
   markLine(bad ? Number(bad[1]) : 0);
 }
 
-// The line numbers beside the editor, and the mark on a bad token's line,
-// which is brought into view when it moves.
-let markedLine = 0;
-
-function numbers(first, last) {
-  let text = '';
-  for (let line = first; line <= last; line++) text += line + '\n';
-  return text;
-}
+// The numbers of the editor's lines in view, beside it, and the mark on a
+// bad token's line, which is brought into view when it moves.
+let markedLine = 0, lineCount = 1;
 
 function showLines() {
-  const value = $('text').value, lines = $('lines');
-  let count = 1;
-  for (let at = value.indexOf('\n'); at >= 0; at = value.indexOf('\n', at + 1)) count++;
-  lines.textContent = '';
-  if (markedLine >= 1 && markedLine <= count) {
-    const bad = document.createElement('span');
-    bad.className = 'bad';
-    bad.textContent = markedLine + '\n';
-    lines.append(numbers(1, markedLine - 1), bad, numbers(markedLine + 1, count));
-  } else {
-    lines.append(numbers(1, count));
-  }
+  const value = $('text').value;
+  lineCount = 1;
+  for (let at = value.indexOf('\n'); at >= 0; at = value.indexOf('\n', at + 1)) lineCount++;
   followScroll();
 }
 
 function followScroll() {
-  const top = $('text').scrollTop;
-  $('lines').scrollTop = top;
+  const top = $('text').scrollTop, lines = $('lines'), view = inView(lineCount, top, $('text').clientHeight);
+  lines.textContent = '';
+  for (let line = view.first; line <= view.last; line++) {
+    const number = lines.appendChild(document.createElement('div'));
+    number.textContent = line;
+    number.className = line === markedLine ? 'bad' : '';
+  }
+  lines.style.paddingTop = view.above;
+  lines.style.paddingBottom = view.below;
+  lines.scrollTop = top;
   $('mark').style.transform = `translateY(${(markedLine - 1) * LINE_HEIGHT - top}px)`;
+}
+
+// Scrolls the editor to LINE where it is out of view, and moves the mark
+// with it at once: the scroll event comes later.
+function bringIntoView(line) {
+  const text = $('text'), top = PADDING + (line - 1) * LINE_HEIGHT;
+  if (top < text.scrollTop || top + LINE_HEIGHT > text.scrollTop + text.clientHeight)
+    text.scrollTop = Math.max(0, top - text.clientHeight / 3);
+  followScroll();
 }
 
 function markLine(line) {
@@ -205,11 +226,7 @@ function markLine(line) {
   markedLine = line;
   $('mark').hidden = line === 0;
   showLines();
-  const text = $('text'), top = PADDING + (line - 1) * LINE_HEIGHT;
-  if (moved && line > 0 && (top < text.scrollTop || top + LINE_HEIGHT > text.scrollTop + text.clientHeight)) {
-    text.scrollTop = Math.max(0, top - text.clientHeight / 3);
-    followScroll();
-  }
+  if (moved && line > 0) bringIntoView(line);
 }
 
 function selectLine(line) {
@@ -220,22 +237,25 @@ function selectLine(line) {
   text.focus();
   text.setSelectionRange(start, end);
   markLine(line);
+  bringIntoView(line);  // WebKit selects a line without scrolling to it
 }
 
 // The input in the page's address, after '#', which no browser sends
-// anywhere: a link to the page that reproduces it.
+// anywhere: a link to the page that reproduces it. Only the button puts it
+// there, since the browser keeps every address in its history.
 function base64url(bytes) {
   let binary = '';
   for (let at = 0; at < bytes.length; at += 32768) binary += String.fromCharCode(...bytes.subarray(at, at + 32768));
   return btoa(binary).replace(/\+/g, '-').replace(/\//g, '_').replace(/=+$/, '');
 }
 
+// False, with the address left alone, where the input is too long for it.
 function keepInAddress() {
   const bytes = input(), name = source.name ? `&name=${encodeURIComponent(source.name)}` : '';
-  let fragment = '';
-  if (bytes.length <= LINK_BYTES)
-    fragment = source.bytes ? `#bytes=${base64url(bytes)}${name}` : `#text=${encodeURIComponent($('text').value)}${name}`;
-  history.replaceState(null, '', fragment || location.pathname + location.search);
+  if (bytes.length > LINK_BYTES) return false;
+  history.replaceState(null, '', source.bytes ? `#bytes=${base64url(bytes)}${name}`
+                                              : `#text=${encodeURIComponent($('text').value)}${name}`);
+  return true;
 }
 
 function restoreFromAddress() {
@@ -254,22 +274,29 @@ async function update() {
   const ticket = ++pending;
   const result = await convert(input(), inName(), outName());
   if (ticket === pending) show(result);
-  keepInAddress();
 }
 
 // Loads text into the editor, or a file's BYTES, which the editor shows as
-// text as well as it can, with the input's NAME, if any.
+// text as well as it can, with the input's NAME, if any. Of a large file it
+// shows the beginning, not to be edited, until the whole is asked for: a
+// browser takes a second or more to lay out a megabyte in an editor.
 function load(content, name) {
-  const bytes = typeof content === 'string' ? null : content;
+  const bytes = typeof content === 'string' ? null : content, partly = bytes?.length > EDITOR_BYTES;
   source.bytes = bytes;
   source.name = name || null;
-  $('text').value = bytes ? new TextDecoder().decode(bytes) : content;
-  $('text').scrollTop = 0;
-  $('source').textContent = bytes ? `Converting the bytes of ${name} as they are (${bytes.length} bytes). ` +
-                                    'Editing the text converts the text instead.' : '';
+  showText(bytes ? new TextDecoder().decode(partly ? bytes.subarray(0, EDITOR_BYTES) : bytes) : content, partly);
+  $('source').textContent = !bytes ? '' : `Converting the bytes of ${name} as they are (${bytes.length} bytes). ` +
+    (partly ? `The editor shows the first ${EDITOR_BYTES}. ` : '') + 'Editing the text converts the text instead.';
   $('source').hidden = !bytes;
-  showLines();
   update();
+}
+
+function showText(text, partly) {
+  $('text').value = text;
+  $('text').readOnly = partly;
+  $('text').scrollTop = 0;
+  $('whole').hidden = !partly;
+  showLines();
 }
 
 async function openFile(file) {
@@ -290,8 +317,9 @@ function start() {
     update();
   });
   $('text').addEventListener('scroll', followScroll);
+  $('whole').addEventListener('click', () => showText(new TextDecoder().decode(source.bytes), false));
   $('copy-link').addEventListener('click', () => {
-    keepInAddress();
+    if (!keepInAddress()) return ($('copy-link').textContent = `Too long for a link (${LINK_BYTES} bytes at most)`);
     navigator.clipboard.writeText(location.href).then(
       () => ($('copy-link').textContent = 'Link copied'),
       () => ($('copy-link').textContent = 'Copy the address bar instead'));
@@ -301,7 +329,8 @@ function start() {
     event.preventDefault();
     openFile(event.dataTransfer.files[0]);
   });
-  window.addEventListener('resize', () => shown && ($('dump').textContent = dump(shown.output)));
+  $('dump').addEventListener('scroll', drawDump);
+  window.addEventListener('resize', drawDump);
   if (location.hash) restoreFromAddress();
   else load(data.examples['worked-example.txt'] ?? '', null);
 }
