@@ -34,14 +34,37 @@ int EmitValue(CONVERTER_T *c, std::uint32_t value)
     return File_Write(c->output, bytes, count);
 }
 
-static void RecordStop(const CONVERTER_T *c, CONVERT_STOP_T *stop)
+static void RecordStop(const CONVERTER_T *c, CONVERT_REPORT_T *report)
 {
-    stop->line = c->tokenLine;
-    stop->tokenLength = c->tokenLength;
-    std::memcpy(stop->token, c->token, sizeof stop->token);
+    report->line = c->tokenLine;
+    report->tokenLength = c->tokenLength;
+    report->tokenOffset = c->tokenOffset;
+    report->size = c->size;
+    std::memcpy(report->token, c->token, sizeof report->token);
 }
 
-static int ConvertTokens(CONVERTER_T *c)
+// Counts a number that is written otherwise than it reads, and keeps the
+// first of them whole.
+static void Warn(const CONVERTER_T *c, CONVERT_REPORT_T *report, WARNING_T warning,
+                 std::uint32_t value)
+{
+    if (report->warnings < WARNINGS_KEPT)
+    {
+        WARNED_T &warned = report->warned[report->warnings];
+        std::uint8_t bytes = c->size == 1 ? 2 : c->size == 2 ? 4 : 1;
+        std::uint32_t kept = bytes == 4 ? value : value & ((1u << 8 * bytes) - 1);
+        warned = {c->tokenLine, warning, bytes, kept, {}};
+        std::memcpy(warned.token, c->token, sizeof warned.token);
+    }
+    report->warnings++;
+}
+
+static bool FitsWidth(const CONVERTER_T *c, std::uint32_t value)
+{
+    return c->size == 2 || value <= (c->size == 1 ? 0xFFFFu : 0xFFu);
+}
+
+static int ConvertTokens(CONVERTER_T *c, CONVERT_REPORT_T *report)
 {
     for (;;)
     {
@@ -60,7 +83,13 @@ static int ConvertTokens(CONVERTER_T *c)
         bool wholeText = std::strlen(c->token) == c->tokenLength;
         if (!wholeText || !IsNumberText(c->token))
             return STATUS_BAD_TOKEN;
-        if (EmitValue(c, ParseNumber(c->token)) != STATUS_OK)
+        WARNING_T warning;
+        std::uint32_t value = ParseNumber(c->token, &warning);
+        if (warning == NO_WARNING && !FitsWidth(c, value))
+            warning = TOO_WIDE;
+        if (warning != NO_WARNING)
+            Warn(c, report, warning, value);
+        if (EmitValue(c, value) != STATUS_OK)
             return STATUS_WRITE_ERROR;
     }
 }
@@ -71,13 +100,14 @@ static int MeasureInput(CONVERTER_T *c)
     std::uint64_t size = File_GetSize(c->input);
     if (size > UINT32_MAX)
         return STATUS_TOO_LARGE;
-    c->remaining = static_cast<std::uint32_t>(size);
+    c->remaining = c->inputSize = static_cast<std::uint32_t>(size);
     return STATUS_OK;
 }
 
-int Convert_Run(HFILE_T *output, HFILE_T *input, CONVERT_STOP_T *stop)
+int Convert_Run(HFILE_T *output, HFILE_T *input, CONVERT_REPORT_T *report)
 {
     CONVERTER_T c = {};
+    report->warnings = 0;
     c.input = input;
     c.output = output;
     c.line = 1;
@@ -86,8 +116,8 @@ int Convert_Run(HFILE_T *output, HFILE_T *input, CONVERT_STOP_T *stop)
     if (status == STATUS_OK)
     {
         Reader_Advance(&c);  // primes the lookahead; the reader keeps an end or failure
-        status = ConvertTokens(&c);
+        status = ConvertTokens(&c, report);
     }
-    RecordStop(&c, stop);
+    RecordStop(&c, report);
     return status;
 }

@@ -38,14 +38,47 @@ struct CONVERTER_T
     std::uint32_t tokenLength;  // bytes in token, zero bytes included
     std::uint32_t line;         // 1 + line ends (LF, CR, CR LF) before the lookahead
     std::uint32_t tokenLine;    // line of the current token's first byte
+    std::uint32_t inputSize;    // in bytes, as the input's open found it
+    std::uint32_t tokenOffset;  // input bytes before the current token
 };
 
-// Where a conversion stopped, for the message that tells the user.
-struct CONVERT_STOP_T
+// How a number is written otherwise than it reads, which the user is told.
+enum WARNING_T : std::uint8_t
+{
+    NO_WARNING,
+    OCTAL_CUT,    // a leading 0 made it octal, and an 8 or a 9 ended it
+    PAST_32_BITS, // it was reduced modulo 2^32
+    TOO_WIDE,     // the width keeps only its low bytes
+};
+
+enum
+{
+    WARNINGS_KEPT = 10  // in full; the rest are counted
+};
+
+// A number written otherwise than it reads: its token and line, why, and
+// the value of the BYTES that were written.
+struct WARNED_T
+{
+    std::uint32_t line;
+    WARNING_T warning;
+    std::uint8_t bytes;
+    std::uint32_t written;
+    char token[TOKEN_MAX + 1];
+};
+
+// What a conversion tells of itself, for the messages: the token that it
+// stopped at, where and at which width, and the numbers that it wrote
+// otherwise than they read, the first of them in full.
+struct CONVERT_REPORT_T
 {
     std::uint32_t line;
     std::uint32_t tokenLength;
+    std::uint32_t tokenOffset;
+    std::int32_t size;
     char token[TOKEN_MAX + 1];
+    std::uint32_t warnings;
+    WARNED_T warned[WARNINGS_KEPT];
 };
 
 // Token reader.
@@ -53,13 +86,15 @@ int Reader_Advance(CONVERTER_T *converter);
 int Reader_NextToken(CONVERTER_T *converter);
 
 // Conversion. Convert_Run returns STATUS_OK once the whole input is
-// converted; on any other status *stop tells the token it stopped at.
-int Convert_Run(HFILE_T *output, HFILE_T *input, CONVERT_STOP_T *stop);
+// converted; on any other status *report tells the token it stopped at.
+int Convert_Run(HFILE_T *output, HFILE_T *input, CONVERT_REPORT_T *report);
 int EmitValue(CONVERTER_T *converter, std::uint32_t value);
 
 // Number syntax: decimal, octal after a leading 0, hexadecimal after 0x/0X.
+// *WARNING tells where the value is not what the text reads: an octal
+// number cut at an 8 or a 9, or one past 32 bits.
 bool IsNumberText(const char *text);
-std::uint32_t ParseNumber(const char *text);
+std::uint32_t ParseNumber(const char *text, WARNING_T *warning);
 
 // The whole tool: banner, argument check, opening, conversion, messages,
 // closing. ARGV is null where the command line could not be read. The
@@ -73,3 +108,18 @@ enum
     EXIT_STOPPED = 3,      // the conversion stopped early
 };
 int Numpress_Main(int argc, char **argv, std::FILE *messages, std::FILE *reasons);
+
+// The messages of a run: those that stand on standard output, each with its
+// reason on standard error, and the warnings.
+struct MESSAGES_T
+{
+    std::FILE *messages;
+    std::FILE *reasons;
+    const char *inName;
+    const char *outName;
+};
+void Message_Usage(const MESSAGES_T *m);
+void Message_CommandLine(const MESSAGES_T *m);
+void Message_CannotOpen(const MESSAGES_T *m, int status, const char *name);
+void Message_Stop(const MESSAGES_T *m, int status, const CONVERT_REPORT_T *report);
+void Message_Warnings(const MESSAGES_T *m, const CONVERT_REPORT_T *report);

@@ -61,13 +61,19 @@ bool IsNumberText(const char *text)
 
 // Octal stops at the first digit that is not 0-7, as formatted input's
 // "%i" does: '08' is 0 and '0189' is 1.
-std::uint32_t ParseNumber(const char *text)
+std::uint32_t ParseNumber(const char *text, WARNING_T *warning)
 {
     unsigned base = HasHexPrefix(text) ? 16 : text[0] == '0' ? 8 : 10;
     if (base == 16)
         text += 2;
-    std::uint32_t value = 0;
+    std::uint64_t value = 0;
+    bool wrapped = false;
     for (unsigned digit; (digit = DigitValue(*text)) < base; text++)
+    {
         value = value * base + digit;
-    return value;
+        wrapped |= value > UINT32_MAX;
+        value &= UINT32_MAX;
+    }
+    *warning = *text != 0 ? OCTAL_CUT : wrapped ? PAST_32_BITS : NO_WARNING;
+    return static_cast<std::uint32_t>(value);
 }

@@ -113,6 +113,7 @@ int Reader_NextToken(CONVERTER_T *c)
         return status;
 
     c->tokenLine = c->line;
+    c->tokenOffset = c->inputSize - c->remaining - 1;  // the lookahead's place
     std::uint32_t length = 0;
     while (length < TOKEN_MAX && IsTokenByte(c->lookahead))
     {

@@ -22,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         std::memcpy(room, data, size);
     HFILE_T *input = File_OpenRead("in");
     HFILE_T *output = File_Create("out", input);
-    CONVERT_STOP_T stop;
+    CONVERT_REPORT_T stop;
     int status = Convert_Run(output, input, &stop);
     File_Close(output);
     File_Close(input);

@@ -69,7 +69,15 @@ string Why(const string &why, int line = 1)
     return "numpress: '" + IN + "' line " + std::to_string(line) + ": " + why + "\n";
 }
 
+// The warning of TOKEN, which is written as WRITTEN for the reason WHAT.
+string Warned(const string &token, const string &what, const string &written, int line = 1)
+{
+    return Why("warning: " + token + " " + what + "; " + written + " is written", line);
+}
+
 const string NOT_A_TOKEN = "a token is a number or one of the directives B, W, D, b and l";
+const string NO_SIGN = "a number has no sign: ";
+const string OCTAL = "reads as octal for its leading 0, and stops at its ";
 const string L32(32, '1');
 const string ESCAPED_32 = std::regex_replace(string(32, '.'), std::regex("."), "\\x80");
 
@@ -77,17 +85,47 @@ const CASE_T CASES[] = {
     // Tokens, white space and comments.
     {"\t\v\f \n\r9 ", "09"},
     {"7#c\n8#c\r9 # 10", "07 08 09"},
-    {L32 + "#", "C7"},
+    {L32 + "#", "C7", 0, "", Warned(L32, "is past 32 bits", "0xC7")},
     {L32 + "1", "", 3, "ERROR: Token too long at line 1.\n", Why("a token has at most 32 bytes")},
-    // Numbers, widths and byte orders.
-    {"B 300 W 70000 D 4294967295", "2C 70 11 FF FF FF FF"},
-    {"b W 258 l W 258 b D 16909060 l 16909060 b B 300", "01 02 02 01 01 02 03 04 04 03 02 01 2C"},
-    {"010 08 09 0189 0012 07", "08 00 00 01 0A 07"},
-    {"0x0 0x9 0xa 0xf 0xA 0XF 0x1f 0xDeadBeef", "00 09 0A 0F 0A 0F 1F EF"},
-    {"D b 4294967296 99999999999 0x100000000 0x1FFFFFFFF",
-     "00 00 00 00 48 76 E7 FF 00 00 00 00 FF FF FF FF"},
-    // Tokens that are neither, and how they are shown.
-    {"1 -1 2", "01", 3, Bad("-1"), Why(NOT_A_TOKEN)},
+    // Numbers, widths and byte orders; each that is written otherwise than
+    // it reads, warned of, the first ten of them in full.
+    {"B 300 W 65535 70000\nD 4294967295", "2C FF FF 70 11 FF FF FF FF", 0, "",
+     Warned("300", "does not fit in 1 byte", "0x2C") +
+         Warned("70000", "does not fit in 2 bytes", "0x1170")},
+    {"b W 258 l W 258 b D 16909060 l 16909060 b B 255", "01 02 02 01 01 02 03 04 04 03 02 01 FF"},
+    {"010 08 09 0189 0012 07", "08 00 00 01 0A 07", 0, "",
+     Warned("08", OCTAL + "8", "0x00") + Warned("09", OCTAL + "9", "0x00") +
+         Warned("0189", OCTAL + "8", "0x01")},
+    {"0x0 0x9 0xa 0xf 0xA 0XF 0x1f 0xDeadBeef", "00 09 0A 0F 0A 0F 1F EF", 0, "",
+     Warned("0xDeadBeef", "does not fit in 1 byte", "0xEF")},
+    {"D b 4294967296 99999999999 0x0000000012345678 0x1FFFFFFFF",
+     "00 00 00 00 48 76 E7 FF 12 34 56 78 FF FF FF FF", 0, "",
+     Warned("4294967296", "is past 32 bits", "0x00000000") +
+         Warned("99999999999", "is past 32 bits", "0x4876E7FF") +
+         Warned("0x1FFFFFFFF", "is past 32 bits", "0xFFFFFFFF")},
+    {string(12, '9') + "\n" + std::regex_replace(string(11, '.'), std::regex("."), "300 "),
+     "FF 2C 2C 2C 2C 2C 2C 2C 2C 2C 2C 2C", 0, "",
+     Warned("999999999999", "is past 32 bits", "0xFF") +
+         std::regex_replace(string(9, '.'), std::regex("."),
+                            Warned("300", "does not fit in 1 byte", "0x2C", 2)) +
+         "numpress: '" + IN + "': 2 more warnings\n"},
+    // Tokens that are neither, and how they are shown, with what was most
+    // likely meant: a number without its sign, a file without the mark that
+    // begins its UTF-8 or UTF-16.
+    {"1 -1 2", "01", 3, Bad("-1"),
+     Why(NO_SIGN + "a negative value is written as its two's complement, -1 at B as 0xFF")},
+    {"W -16384", "", 3, Bad("-16384"),
+     Why(NO_SIGN + "a negative value is written as its two's complement, -16384 at W as 0xC000")},
+    {"D -0x10 -x", "", 3, Bad("-0x10"),
+     Why(NO_SIGN + "a negative value is written as its two's complement, -0x10 at D as 0xFFFFFFF0")},
+    {"B -x +12", "", 3, Bad("-x"), Why(NOT_A_TOKEN)},
+    {"+12", "", 3, Bad("+12"), Why(NO_SIGN + "write +12 as 12")},
+    {"\xEF\xBB\xBF" "B 1", "", 3, Bad("\\xEF\\xBB\\xBFB"),
+     Why("the file begins with a UTF-8 byte-order mark (EF BB BF); save it as UTF-8 without a "
+         "byte-order mark, or as ASCII")},
+    {string("\xFF\xFE" "B\0 \0", 6), "", 3, Bad("\\xFF\\xFEB\\x00"),
+     Why("the file is UTF-16 (it begins with FF FE); save it as UTF-8 or ASCII")},
+    {" \xEF\xBB\xBF" "B 1", "", 3, Bad("\\xEF\\xBB\\xBFB"), Why(NOT_A_TOKEN)},
     {"1a", "", 3, Bad("1a"), Why(NOT_A_TOKEN)},
     {"0x", "", 3, Bad("0x"), Why(NOT_A_TOKEN)},
     {"0x:", "", 3, Bad("0x:"), Why(NOT_A_TOKEN)},  // the byte after the digits

@@ -137,6 +137,27 @@ async function badToken(browser) {
     fault(`the message's link selects ${JSON.stringify(selected)}, not line 60, or leaves it out of view`);
 }
 
+// A number written otherwise than it reads marks its line, unlike an error;
+// a byte-order mark that begins a file shows where it stands.
+async function warnings(browser) {
+  await browser.evaluate(() => {
+    const editor = document.getElementById('text');
+    editor.value = 'B 1\nB 300\n';
+    editor.dispatchEvent(new Event('input'));
+  });
+  await waitFor(browser, 'the warning', (id) => document.getElementById(id).textContent.includes('warning'), 'messages');
+  const warned = await browser.evaluate(() => [...document.querySelectorAll('#lines .warned')].map((line) => line.textContent));
+  if (String(warned) !== '2') fault(`the lines marked for a warning are ${warned}, not 2`);
+  await browser.evaluate(() => {
+    const transfer = new DataTransfer();
+    transfer.items.add(new File(['\uFEFFB 1\n'], 'marked.txt'));
+    document.body.dispatchEvent(new DragEvent('drop', { dataTransfer: transfer, bubbles: true }));
+  });
+  await waitFor(browser, 'the marked file', (id) => document.getElementById(id).textContent.includes('marked.bin'), 'download');
+  const first = await browser.evaluate(() => document.querySelector('#lines div').textContent);
+  if (first !== 'BOM 1') fault(`a file that begins with a byte-order mark shows ${first} at its first line`);
+}
+
 // The input in the address, once the button is pressed, gives it back.
 async function links(browser) {
   const cases = [['text=', async () => browser.type('#text', '# a link\nW 258 ü & #x=1\n')],
@@ -198,6 +219,7 @@ try {
   count = await sameAsNative(browser);
   await files(browser);
   await badToken(browser);
+  await warnings(browser);
   await picturesIn(browser, 'light');
   await links(browser);
   await offline(browser);

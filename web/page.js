@@ -150,9 +150,9 @@ function drawDump() {
 function showMessages(result) {
   const messages = $('messages');
   messages.textContent = '';
-  const parts = (result.messages + result.reasons).split(/(at line \d+)/);
+  const parts = (result.messages + result.reasons).split(/((?:at )?line \d+)/);
   for (const part of parts) {
-    const line = /^at line (\d+)$/.exec(part);
+    const line = /^(?:at )?line (\d+)$/.exec(part);
     if (!line) {
       messages.append(part);
       continue;
@@ -183,13 +183,16 @@ function show(result) {
   $('download').href = downloadUrl;
   $('download').download = outName();
   $('download').textContent = `Download ${outName()}`;
+  warnedLines = new Set(Array.from(result.reasons.matchAll(/line (\d+): warning:/g), (warned) => Number(warned[1])));
   const bad = /at line (\d+)\./.exec(result.messages);
   markLine(bad ? Number(bad[1]) : 0);
 }
 
-// The numbers of the editor's lines in view, beside it, and the mark on a
-// bad token's line, which is brought into view when it moves.
-let markedLine = 0, lineCount = 1;
+// The numbers of the editor's lines in view, beside it, marked where a
+// number was warned of, and the mark on a bad token's line, which is
+// brought into view when it moves. Line 1 shows a byte-order mark that
+// begins the text, which the editor shows as nothing.
+let markedLine = 0, lineCount = 1, warnedLines = new Set();
 
 function showLines() {
   const value = $('text').value;
@@ -203,8 +206,10 @@ function followScroll() {
   lines.textContent = '';
   for (let line = view.first; line <= view.last; line++) {
     const number = lines.appendChild(document.createElement('div'));
-    number.textContent = line;
-    number.className = line === markedLine ? 'bad' : '';
+    const mark = line === 1 && $('text').value.startsWith('\uFEFF');
+    number.textContent = mark ? 'BOM 1' : line;
+    number.title = mark ? 'The text begins with a byte-order mark, EF BB BF' : '';
+    number.className = line === markedLine ? 'bad' : warnedLines.has(line) ? 'warned' : '';
   }
   lines.style.paddingTop = view.above;
   lines.style.paddingBottom = view.below;
@@ -284,11 +289,16 @@ function load(content, name) {
   const bytes = typeof content === 'string' ? null : content, partly = bytes?.length > EDITOR_BYTES;
   source.bytes = bytes;
   source.name = name || null;
-  showText(bytes ? new TextDecoder().decode(partly ? bytes.subarray(0, EDITOR_BYTES) : bytes) : content, partly);
+  showText(bytes ? asText(partly ? bytes.subarray(0, EDITOR_BYTES) : bytes) : content, partly);
   $('source').textContent = !bytes ? '' : `Converting the bytes of ${name} as they are (${bytes.length} bytes). ` +
     (partly ? `The editor shows the first ${EDITOR_BYTES}. ` : '') + 'Editing the text converts the text instead.';
   $('source').hidden = !bytes;
   update();
+}
+
+// A file's bytes as the editor's text, a byte-order mark kept.
+function asText(bytes) {
+  return new TextDecoder('utf-8', { ignoreBOM: true }).decode(bytes);
 }
 
 function showText(text, partly) {
@@ -317,7 +327,7 @@ function start() {
     update();
   });
   $('text').addEventListener('scroll', followScroll);
-  $('whole').addEventListener('click', () => showText(new TextDecoder().decode(source.bytes), false));
+  $('whole').addEventListener('click', () => showText(asText(source.bytes), false));
   $('copy-link').addEventListener('click', () => {
     if (!keepInAddress()) return ($('copy-link').textContent = `Too long for a link (${LINK_BYTES} bytes at most)`);
     navigator.clipboard.writeText(location.href).then(
