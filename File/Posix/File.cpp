@@ -119,7 +119,7 @@ static bool KeepsIdentity(int fd)
     struct statfs system;
     if (fstatfs(fd, &system) != 0)
         return false;
-    switch (system.f_type)
+    switch (static_cast<std::uint32_t>(system.f_type))  // an int on 32-bit systems
     {
     case 0xEF53:      // ext2, ext3, ext4
     case 0x58465342:  // XFS
