@@ -96,6 +96,14 @@ int EmitValue(CONVERTER_T *converter, std::uint32_t value);
 bool IsNumberText(const char *text);
 std::uint32_t ParseNumber(const char *text, WARNING_T *warning);
 
+// Describing a binary: the text of the SIZE BYTES of the file NAME that
+// converts back into them, its values WIDTH (0: 1 byte, 1: 2, 2: 4, as B, W
+// and D say) and BIGENDIAN or not, written into TEXT, which holds
+// Describe_Room(SIZE, strlen(NAME)) bytes. Returns the text's length.
+std::size_t Describe_Room(std::size_t size, std::size_t nameLength);
+std::size_t Describe_Text(const std::uint8_t *bytes, std::size_t size, const char *name, int width,
+                          bool bigEndian, char *text);
+
 // The whole tool: banner, argument check, opening, conversion, messages,
 // closing. ARGV is null where the command line could not be read. The
 // messages go to MESSAGES (standard output); each failure's reason, one

@@ -10,6 +10,8 @@
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <numeric>
+#include <random>
 #include <regex>
 #include <string>
 
@@ -163,31 +165,73 @@ string Contents(std::FILE *stream)
     return text;
 }
 
-TEST(Conversion, EndsAsTheCaseSays)
+// What a run on INPUT printed after its banner, and said on standard error,
+// its exit status, and the output's bytes; CASE's allocation fails, and its
+// command line is unreadable, if it says so.
+struct RUN_T
+{
+    int exitStatus;
+    string message, reason, output;
+};
+
+RUN_T Convert(const string &input, const CASE_T &test = {})
 {
     char program[] = "numpress";
     char *argv[] = {program, const_cast<char *>(IN.c_str()), const_cast<char *>(OUT.c_str()),
                     nullptr};
+    std::ofstream(IN, std::ios::binary) << input;
+    std::remove(OUT.c_str());
+    allocs = 0;
+    failingAlloc = test.failingAlloc;
+    std::FILE *messages = Stream(".messages"), *reasons = Stream(".reasons");
+    RUN_T run;
+    run.exitStatus = Numpress_Main(3, test.unreadableCommandLine ? nullptr : argv, messages, reasons);
+    run.message = Contents(messages);
+    run.message.erase(0, run.message.find('\n') + 1);
+    run.reason = Contents(reasons);
+    std::ifstream output(OUT, std::ios::binary);
+    run.output.assign(std::istreambuf_iterator<char>(output), {});
+    return run;
+}
+
+TEST(Conversion, EndsAsTheCaseSays)
+{
     for (const CASE_T &test : CASES)
     {
         SCOPED_TRACE("case " + std::to_string(&test - CASES) + ": " + test.input);
-        std::ofstream(IN, std::ios::binary) << test.input;
-        std::remove(OUT.c_str());
-        allocs = 0;
-        failingAlloc = test.failingAlloc;
-        std::FILE *messages = Stream(".messages"), *reasons = Stream(".reasons");
-        ASSERT_TRUE(messages && reasons);
-        EXPECT_EQ(Numpress_Main(3, test.unreadableCommandLine ? nullptr : argv, messages, reasons),
-                  test.exitStatus);
-        string printed = Contents(messages);
-        EXPECT_EQ(printed.substr(printed.find('\n') + 1), test.message);
-        EXPECT_EQ(Contents(reasons), test.reason);
-        std::ifstream output(OUT, std::ios::binary);
-        EXPECT_EQ(Hex(string(std::istreambuf_iterator<char>(output), {})), test.output);
+        RUN_T run = Convert(test.input, test);
+        EXPECT_EQ(run.exitStatus, test.exitStatus);
+        EXPECT_EQ(run.message, test.message);
+        EXPECT_EQ(run.reason, test.reason);
+        EXPECT_EQ(Hex(run.output), test.output);
         EXPECT_EQ(liveRecords, 0);
     }
-    for (const char *name : {"", ".bin", ".messages", ".reasons"})
-        std::remove((IN + name).c_str());
+}
+
+// A binary's description converts back into it, silently, at each width
+// and byte order: random bytes of many lengths, and none, and each value.
+TEST(Conversion, DescriptionsConvertBack)
+{
+    std::mt19937 random(1);
+    string all(256, 0);
+    std::iota(all.begin(), all.end(), 0);
+    for (std::size_t length : {0, 1, 2, 3, 5, 15, 16, 17, 33, 255, 256, 1001})
+        for (int width = 0; width < 3; width++)
+            for (bool bigEndian : {false, true})
+            {
+                string bytes(length, 0), text(Describe_Room(length, 7), 0);
+                for (char &byte : bytes)
+                    byte = static_cast<char>(random());
+                if (length == 256)
+                    bytes = all;
+                text.resize(Describe_Text(reinterpret_cast<const std::uint8_t *>(bytes.data()),
+                                          length, "a\nb.bin", width, bigEndian, text.data()));
+                RUN_T run = Convert(text);
+                SCOPED_TRACE(text);
+                EXPECT_EQ(run.exitStatus, 0);
+                EXPECT_EQ(run.reason, "");
+                EXPECT_EQ(run.output, bytes);
+            }
 }
 
 }  // namespace

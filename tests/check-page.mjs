@@ -9,6 +9,7 @@ import { dirname, join, resolve } from 'node:path';
 import { convertAll, launch, missing } from './browsers.mjs';
 
 const [engine, page, native, endToEnd, pictures] = process.argv.slice(2).map((arg, i) => (i ? resolve(arg) : arg));
+const examples = join(dirname(endToEnd), '../examples');
 const why = missing(engine);
 if (why) {
   console.log(`Skipped: ${why}`);
@@ -36,7 +37,7 @@ function inputs() {
   const folder = mkdtempSync(join(work, 'inputs-'));
   spawnSync(endToEnd, ['Posix', 'true'], { env: { ...process.env, INPUTS_TO: folder } });
   const found = new Map();
-  for (const where of [folder, join(dirname(endToEnd), '../examples')])
+  for (const where of [folder, examples])
     for (const name of readdirSync(where)) found.set(name, readFileSync(join(where, name)));
   found.set('large', Buffer.from('D b ' + '0x12345678 0777 4294967295 # a comment\n'.repeat(20000)));
   const pieces = ['B', 'W', 'D', 'b', 'l', '0', '7', '010', '08', '0x', '0xFF', '0X1f', '255', '256', '65536',
@@ -154,8 +155,39 @@ async function warnings(browser) {
     document.body.dispatchEvent(new DragEvent('drop', { dataTransfer: transfer, bubbles: true }));
   });
   await waitFor(browser, 'the marked file', (id) => document.getElementById(id).textContent.includes('marked.bin'), 'download');
-  const first = await browser.evaluate(() => document.querySelector('#lines div').textContent);
+  const first = await browser.evaluate(() => document.querySelector('#lines div:not(:empty)').textContent);
   if (first !== 'BOM 1') fault(`a file that begins with a byte-order mark shows ${first} at its first line`);
+}
+
+// A binary's description converts back into it in every layout: each
+// example's output, all 256 byte values and nothing. A file opened as text
+// shows its description, whose output is its bytes: in Chromium, a file of
+// 1 MiB within a second.
+async function descriptions(browser) {
+  const binaries = [...readdirSync(examples)].map((name) => runNative(readFileSync(join(examples, name))).output);
+  binaries.push(Buffer.from(Array.from({ length: 256 }, (_, byte) => byte)), Buffer.alloc(0));
+  const back = await browser.evaluate(async (encoded) => {
+    const results = [];
+    for (const bytes of encoded.map((text) => Uint8Array.from(atob(text), (c) => c.charCodeAt(0))))
+      for (const [width, order] of [['B', 'l'], ['W', 'l'], ['W', 'b'], ['D', 'l'], ['D', 'b']]) {
+        const text = await window.numpress.describe(bytes, width, order, 'x.bin');
+        const result = await window.numpress.convert(new TextEncoder().encode(text));
+        results.push(result.status === 0 && !result.reasons && String(result.output) === String(bytes));
+      }
+    return results;
+  }, binaries.map((bytes) => bytes.toString('base64')));
+  if (back.includes(false)) fault(`descriptions that do not convert back: ${back.flatMap((ok, i) => (ok ? [] : [i]))}`);
+  const large = Buffer.from(Array.from({ length: 1 << 20 }, (_, i) => (i * 7919) % 251));
+  writeFileSync(join(work, 'large.bin'), large);
+  await browser.evaluate(() => (document.getElementById('layout').value = 'W b'));
+  const start = Date.now();
+  await browser.setFile('#binary', join(work, 'large.bin'));
+  await waitFor(browser, 'the description', (id) => document.getElementById(id).textContent.includes('large.bin'), 'download');
+  const [shown, first] = await browser.evaluate(() => [document.getElementById('size').textContent,
+                                                          document.getElementById('text').value.split('\n', 2).join('|')]);
+  if (engine === 'chromium' && Date.now() - start > 1000) fault(`a 1 MiB file is described in ${Date.now() - start} ms`);
+  if (shown !== `${large.length} bytes` || first !== '# large.bin: 1048576 bytes|W b')
+    fault(`a binary opened as text shows ${first}, and converts into ${shown}`);
 }
 
 // The input in the address, once the button is pressed, gives it back.
@@ -163,6 +195,7 @@ async function links(browser) {
   const cases = [['text=', async () => browser.type('#text', '# a link\nW 258 ü & #x=1\n')],
                  ['bytes=', async () => browser.setFile('#file', join(work, 'linked.txt'))]];
   writeFileSync(join(work, 'linked.txt'), LINKED);
+  await browser.goto(`file://${page}`);  // a fresh editor, not one of a large file
   for (const [kind, enter] of cases) {
     await browser.evaluate(() => (document.getElementById('text').value = ''));
     await enter();
@@ -220,6 +253,7 @@ try {
   await files(browser);
   await badToken(browser);
   await warnings(browser);
+  await descriptions(browser);
   await picturesIn(browser, 'light');
   await links(browser);
   await offline(browser);

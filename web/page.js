@@ -53,29 +53,38 @@ function text(chunks) {
   return new TextDecoder().decode(bytes);
 }
 
-// Runs the tool on BYTES, named INNAME, into a file named OUTNAME, in a new
-// instance of the module: its exit status, what it printed on standard
-// output (messages) and standard error (reasons), and the output's bytes.
-async function convert(bytes, inName = 'in.txt', outName = 'out.bin') {
-  const streams = { 1: [], 2: [] };
+// A new instance of the module with BYTES in its input's room and NAMES in
+// rooms of their own; what it prints goes to STREAMS. Null where it has no
+// memory for the input.
+async function instantiate(bytes, names, streams) {
   let instance;
   instance = await WebAssembly.instantiate(await module, system(streams, () => instance.exports.memory));
   const run = instance.exports;
   run._initialize();
   // Each room is made before the memory is looked at, since making it may grow the memory.
   const room = run.page_input(bytes.length);
-  if (!room) return { status: 2, messages: '', reasons: 'numpress: not enough memory for the input\n',
-                      output: new Uint8Array() };
+  if (!room) return null;
   new Uint8Array(run.memory.buffer, room, bytes.length).set(bytes);
-  const names = [inName, outName].map((name) => {
+  const rooms = names.map((name) => {
     const utf8 = new TextEncoder().encode(name + '\0');
     const at = run.page_name(utf8.length);
     new Uint8Array(run.memory.buffer, at, utf8.length).set(utf8);
     return at;
   });
+  return { run, room, rooms };
+}
+
+// Runs the tool on BYTES, named INNAME, into a file named OUTNAME: its exit
+// status, what it printed on standard output (messages) and standard error
+// (reasons), and the output's bytes.
+async function convert(bytes, inName = 'in.txt', outName = 'out.bin') {
+  const streams = { 1: [], 2: [] }, module = await instantiate(bytes, [inName, outName], streams);
+  if (!module) return { status: 2, messages: '', reasons: 'numpress: not enough memory for the input\n',
+                        output: new Uint8Array() };
+  const { run, rooms } = module;
   let status;
   try {
-    status = run.page_run(...names);
+    status = run.page_run(...rooms);
   } catch (exit) {
     if (!(exit instanceof Exit)) throw exit;
     status = exit.status;
@@ -83,6 +92,21 @@ async function convert(bytes, inName = 'in.txt', outName = 'out.bin') {
   const at = run.page_output(), size = run.page_output_size();
   return { status, messages: text(streams[1]), reasons: text(streams[2]),
            output: new Uint8Array(run.memory.buffer.slice(at, at + size)) };
+}
+
+// The text that converts back into BYTES, the file NAME's, as bytes of
+// UTF-8: its values of WIDTH (B, W or D), in ORDER (l or b); null where
+// there is no memory for it.
+async function describeBytes(bytes, width = 'B', order = 'l', name = 'data.bin') {
+  const module = await instantiate(bytes, [name], { 1: [], 2: [] });
+  if (!module) return null;
+  const { run, room, rooms } = module;
+  const at = run.page_describe(room, bytes.length, rooms[0], 'BWD'.indexOf(width), order === 'b' ? 1 : 0);
+  return at ? new Uint8Array(run.memory.buffer.slice(at, at + run.page_described_size())) : null;
+}
+
+async function describe(...choices) {
+  return new TextDecoder().decode(await describeBytes(...choices));
 }
 
 // The input: a file's bytes, converted as they are, or else the editor's
@@ -125,25 +149,30 @@ function dumpLine(bytes, at, width) {
 }
 
 // Of COUNT lines in a box HEIGHT pixels tall, scrolled to TOP, the first and
-// last line in view, and the padding above and below them that stands for
-// the others: only the lines in view are drawn, so that a text of any length
-// costs the same.
+// last line in view: only those are drawn, between room that stands for the
+// others, so that a text of any length costs the same.
 function inView(count, top, height) {
   const first = Math.min(count, Math.max(1, Math.floor((top - PADDING) / LINE_HEIGHT) + 1));
-  const last = Math.min(count, first + Math.ceil(height / LINE_HEIGHT) + 1);
-  return { first, last, above: `${PADDING + (first - 1) * LINE_HEIGHT}px`,
-           below: `${PADDING + (count - last) * LINE_HEIGHT}px` };
+  return { first, last: Math.min(count, first + Math.ceil(height / LINE_HEIGHT) + 1) };
+}
+
+// Fills BOX with LINES, the lines FIRST to LAST of COUNT, and room for the others.
+function drawLines(box, lines, first, last, count) {
+  const room = (lines) => {
+    const div = document.createElement('div');
+    div.style.height = `${lines * LINE_HEIGHT}px`;
+    return div;
+  };
+  box.replaceChildren(room(first - 1), ...lines, room(count - last));
 }
 
 // The output's bytes, as many to a line as fit, of those in view.
 function drawDump() {
   const box = $('dump'), bytes = shown?.output ?? new Uint8Array(), width = bytesPerLine();
-  const height = parseFloat(getComputedStyle(box).maxHeight);  // which it grows to
-  const view = inView(Math.ceil(bytes.length / width), box.scrollTop, height), lines = [];
+  const height = parseFloat(getComputedStyle(box).maxHeight), count = Math.ceil(bytes.length / width);
+  const view = inView(count, box.scrollTop, height), lines = [];
   for (let line = view.first; line <= view.last; line++) lines.push(dumpLine(bytes, (line - 1) * width, width));
-  box.textContent = lines.join('\n');
-  box.style.paddingTop = view.above;
-  box.style.paddingBottom = view.below;
+  drawLines(box, [lines.join('\n')], view.first, view.last, count);
 }
 
 // The messages, a bad token's line linked to that line in the editor.
@@ -203,16 +232,15 @@ function showLines() {
 
 function followScroll() {
   const top = $('text').scrollTop, lines = $('lines'), view = inView(lineCount, top, $('text').clientHeight);
-  lines.textContent = '';
+  const numbers = [];
   for (let line = view.first; line <= view.last; line++) {
-    const number = lines.appendChild(document.createElement('div'));
+    const number = numbers[numbers.push(document.createElement('div')) - 1];
     const mark = line === 1 && $('text').value.startsWith('\uFEFF');
     number.textContent = mark ? 'BOM 1' : line;
     number.title = mark ? 'The text begins with a byte-order mark, EF BB BF' : '';
     number.className = line === markedLine ? 'bad' : warnedLines.has(line) ? 'warned' : '';
   }
-  lines.style.paddingTop = view.above;
-  lines.style.paddingBottom = view.below;
+  drawLines(lines, numbers, view.first, view.last, lineCount);
   lines.scrollTop = top;
   $('mark').style.transform = `translateY(${(markedLine - 1) * LINE_HEIGHT - top}px)`;
 }
@@ -285,12 +313,12 @@ async function update() {
 // text as well as it can, with the input's NAME, if any. Of a large file it
 // shows the beginning, not to be edited, until the whole is asked for: a
 // browser takes a second or more to lay out a megabyte in an editor.
-function load(content, name) {
+function load(content, name, what = `the bytes of ${name} as they are`) {
   const bytes = typeof content === 'string' ? null : content, partly = bytes?.length > EDITOR_BYTES;
   source.bytes = bytes;
   source.name = name || null;
   showText(bytes ? asText(partly ? bytes.subarray(0, EDITOR_BYTES) : bytes) : content, partly);
-  $('source').textContent = !bytes ? '' : `Converting the bytes of ${name} as they are (${bytes.length} bytes). ` +
+  $('source').textContent = !bytes ? '' : `Converting ${what} (${bytes.length} bytes). ` +
     (partly ? `The editor shows the first ${EDITOR_BYTES}. ` : '') + 'Editing the text converts the text instead.';
   $('source').hidden = !bytes;
   update();
@@ -313,16 +341,37 @@ async function openFile(file) {
   if (file) load(new Uint8Array(await file.arrayBuffer()), file.name);
 }
 
+// A binary, as the text that converts back into it, in the layout chosen:
+// NAME.txt, whose output is NAME.bin.
+async function openBinary(file) {
+  if (!file) return;
+  const [width, order] = $('layout').value.split(' '), name = file.name.replace(/\.[^.]*$/, '');
+  const text = await describeBytes(new Uint8Array(await file.arrayBuffer()), width, order, file.name);
+  if (text) load(text, `${name}.txt`, `the text of ${file.name}, which gives its bytes back`);
+}
+
+// The input as a text file, under the name that it converts from.
+function saveText() {
+  const link = document.createElement('a');
+  link.href = URL.createObjectURL(new Blob([input()], { type: 'text/plain' }));
+  link.download = inName();
+  link.click();
+  URL.revokeObjectURL(link.href);
+}
+
 function start() {
   const examples = $('example');
   for (const name of Object.keys(data.examples)) examples.add(new Option(name, name));
   examples.addEventListener('change', () => examples.value && load(data.examples[examples.value], examples.value));
   $('open').addEventListener('click', () => $('file').click());
   $('file').addEventListener('change', () => openFile($('file').files[0]));
+  $('open-binary').addEventListener('click', () => $('binary').click());
+  $('binary').addEventListener('change', () => openBinary($('binary').files[0]));
+  $('save-text').addEventListener('click', saveText);
   $('text').addEventListener('input', () => {
     source.bytes = source.name = null;  // typed text now
     examples.value = '';
-    $('source').hidden = true;
+    $('source').hidden = $('whole').hidden = true;
     showLines();
     update();
   });
@@ -345,5 +394,5 @@ function start() {
   else load(data.examples['worked-example.txt'] ?? '', null);
 }
 
-window.numpress = { convert };  // the tool itself, for scripts and tests
+window.numpress = { convert, describe };  // the tool itself, for scripts and tests
 start();
