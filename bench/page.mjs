@@ -6,7 +6,7 @@
 import { mkdtempSync, readFileSync, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
-import { ENGINES, launch, missing } from '../tests/browsers.mjs';
+import { ENGINES, launch, missing } from '../scripts/browsers.mjs';
 
 const [page, text, expected, runs] = process.argv.slice(2);
 const [data, want] = [text, expected].map((path) => readFileSync(path).toString('base64'));

@@ -1,4 +1,4 @@
-// The browser engines that the page's checks and the benchmark drive, each
+// The browser engines that the benchmark and the page's checks drive, each
 // behind the same few calls: Chromium (Debian's chromium) and Firefox
 // (Debian's firefox-esr) through puppeteer-core, the one by CDP, the other by
 // WebDriver BiDi, which Firefox speaks itself; WebKitGTK, Safari's engine
