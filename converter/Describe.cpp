@@ -17,7 +17,8 @@ enum
 static const char HEX[] = "0123456789ABCDEF";
 
 // The directive of each width and byte order.
-static const char *const DIRECTIVES[3][2] = {{"B\n", "B\n"}, {"W l\n", "W b\n"}, {"D l\n", "D b\n"}};
+static const char *const DIRECTIVES[3][2] = {
+    {"B\n", "B\n"}, {"W l\n", "W b\n"}, {"D l\n", "D b\n"}};
 
 std::size_t Describe_Room(std::size_t size, std::size_t nameLength)
 {
@@ -70,7 +71,7 @@ static char *PutLine(char *at, const std::uint8_t *bytes, std::size_t offset, st
 }
 
 std::size_t Describe_Text(const std::uint8_t *bytes, std::size_t size, const char *name, int width,
-                     bool bigEndian, char *text)
+                          bool bigEndian, char *text)
 {
     char length[24];
     std::snprintf(length, sizeof length, ": %zu bytes\n", size);
@@ -80,7 +81,8 @@ std::size_t Describe_Text(const std::uint8_t *bytes, std::size_t size, const cha
     std::size_t whole = size - size % bytesPerValue;
     for (std::size_t offset = 0; offset < whole; offset += BYTES_PER_LINE)
     {
-        std::size_t count = whole - offset < BYTES_PER_LINE ? whole - offset : std::size_t{BYTES_PER_LINE};
+        std::size_t count =
+            whole - offset < BYTES_PER_LINE ? whole - offset : std::size_t{BYTES_PER_LINE};
         at = PutLine(at, bytes, offset, count / bytesPerValue, bytesPerValue, bigEndian);
     }
     if (whole < size)

@@ -152,10 +152,11 @@ static void PrintBadTokenReason(const MESSAGES_T *m, const CONVERT_REPORT_T *rep
         std::fputs("the file begins with a UTF-8 byte-order mark (EF BB BF); save it as UTF-8 "
                    "without a byte-order mark, or as ASCII\n",
                    reasons);
-    else if (report->tokenOffset == 0 && (std::strncmp(token, "\xFF\xFE", 2) == 0 ||
-                                          std::strncmp(token, "\xFE\xFF", 2) == 0))
-        std::fprintf(reasons, "the file is UTF-16 (it begins with %02X %02X); save it as UTF-8 or "
-                              "ASCII\n",
+    else if (report->tokenOffset == 0 &&
+             (std::strncmp(token, "\xFF\xFE", 2) == 0 || std::strncmp(token, "\xFE\xFF", 2) == 0))
+        std::fprintf(reasons,
+                     "the file is UTF-16 (it begins with %02X %02X); save it as UTF-8 or "
+                     "ASCII\n",
                      static_cast<unsigned char>(token[0]), static_cast<unsigned char>(token[1]));
     else if (token[0] == '+')
         std::fprintf(reasons, "a number has no sign: write %s as %s\n", token, token + 1);
@@ -164,8 +165,9 @@ static void PrintBadTokenReason(const MESSAGES_T *m, const CONVERT_REPORT_T *rep
         WARNING_T ignored;
         std::uint64_t span = std::uint64_t{1} << (8 << report->size);
         std::uint64_t value = (span - ParseNumber(token + 1, &ignored) % span) % span;
-        std::fprintf(reasons, "a number has no sign: a negative value is written as its two's "
-                              "complement, %s at %s as 0x%0*llX\n",
+        std::fprintf(reasons,
+                     "a number has no sign: a negative value is written as its two's "
+                     "complement, %s at %s as 0x%0*llX\n",
                      token, WIDTHS[report->size], 2 << report->size,
                      static_cast<unsigned long long>(value));
     }

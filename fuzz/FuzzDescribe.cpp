@@ -20,7 +20,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     if (size-- == 0)
         return 0;
     std::vector<char> text(Describe_Room(size, 4));
-    std::size_t length = Describe_Text(data + 1, size, "fuzz", data[0] % 3, data[0] & 4, text.data());
+    std::size_t length =
+        Describe_Text(data + 1, size, "fuzz", data[0] % 3, data[0] & 4, text.data());
     std::memcpy(MemoryFile_Input(length), text.data(), length);
     HFILE_T *input = File_OpenRead("in");
     HFILE_T *output = File_Create("out", input);

@@ -119,15 +119,23 @@ const CASE_T CASES[] = {
     {"W -16384", "", 3, Bad("-16384"),
      Why(NO_SIGN + "a negative value is written as its two's complement, -16384 at W as 0xC000")},
     {"D -0x10 -x", "", 3, Bad("-0x10"),
-     Why(NO_SIGN + "a negative value is written as its two's complement, -0x10 at D as 0xFFFFFFF0")},
+     Why(NO_SIGN +
+         "a negative value is written as its two's complement, -0x10 at D as 0xFFFFFFF0")},
     {"B -x +12", "", 3, Bad("-x"), Why(NOT_A_TOKEN)},
     {"+12", "", 3, Bad("+12"), Why(NO_SIGN + "write +12 as 12")},
-    {"\xEF\xBB\xBF" "B 1", "", 3, Bad("\\xEF\\xBB\\xBFB"),
+    {"\xEF\xBB\xBF"
+     "B 1",
+     "", 3, Bad("\\xEF\\xBB\\xBFB"),
      Why("the file begins with a UTF-8 byte-order mark (EF BB BF); save it as UTF-8 without a "
          "byte-order mark, or as ASCII")},
-    {string("\xFF\xFE" "B\0 \0", 6), "", 3, Bad("\\xFF\\xFEB\\x00"),
+    {string("\xFF\xFE"
+            "B\0 \0",
+            6),
+     "", 3, Bad("\\xFF\\xFEB\\x00"),
      Why("the file is UTF-16 (it begins with FF FE); save it as UTF-8 or ASCII")},
-    {" \xEF\xBB\xBF" "B 1", "", 3, Bad("\\xEF\\xBB\\xBFB"), Why(NOT_A_TOKEN)},
+    {" \xEF\xBB\xBF"
+     "B 1",
+     "", 3, Bad("\\xEF\\xBB\\xBFB"), Why(NOT_A_TOKEN)},
     {"1a", "", 3, Bad("1a"), Why(NOT_A_TOKEN)},
     {"0x", "", 3, Bad("0x"), Why(NOT_A_TOKEN)},
     {"0x:", "", 3, Bad("0x:"), Why(NOT_A_TOKEN)},  // the byte after the digits
@@ -185,7 +193,8 @@ RUN_T Convert(const string &input, const CASE_T &test = {})
     failingAlloc = test.failingAlloc;
     std::FILE *messages = Stream(".messages"), *reasons = Stream(".reasons");
     RUN_T run;
-    run.exitStatus = Numpress_Main(3, test.unreadableCommandLine ? nullptr : argv, messages, reasons);
+    run.exitStatus =
+        Numpress_Main(3, test.unreadableCommandLine ? nullptr : argv, messages, reasons);
     run.message = Contents(messages);
     run.message.erase(0, run.message.find('\n') + 1);
     run.reason = Contents(reasons);
