@@ -46,9 +46,9 @@ struct CONVERTER_T
 enum WARNING_T : std::uint8_t
 {
     NO_WARNING,
-    OCTAL_CUT,    // a leading 0 made it octal, and an 8 or a 9 ended it
-    PAST_32_BITS, // it was reduced modulo 2^32
-    TOO_WIDE,     // the width keeps only its low bytes
+    OCTAL_CUT,     // a leading 0 made it octal, and an 8 or a 9 ended it
+    PAST_32_BITS,  // it was reduced modulo 2^32
+    TOO_WIDE,      // the width keeps only its low bytes
 };
 
 enum
