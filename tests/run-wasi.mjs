@@ -22,7 +22,7 @@ const bytes = readFileSync(program);
 
 async function runOnNode() {
   const wasi = new WASI({ version: 'preview1', args: [program, ...args], preopens: { '.': '.' }, returnOnExit: true });
-  const instance = await WebAssembly.instantiate(await WebAssembly.compile(bytes), wasi.getImportObject());
+  const instance = await WebAssembly.instantiate(await WebAssembly.compile(bytes), { wasi_snapshot_preview1: wasi.wasiImport });
   return wasi.start(instance);
 }
 
