@@ -237,6 +237,7 @@ TEST(Conversion, DescriptionsConvertBack)
                                           length, "a\nb.bin", width, bigEndian, text.data()));
                 RUN_T run = Convert(text);
                 SCOPED_TRACE(text);
+                EXPECT_EQ(text.rfind("# a?b.bin: " + std::to_string(length) + " bytes\n", 0), 0u);
                 EXPECT_EQ(run.exitStatus, 0);
                 EXPECT_EQ(run.reason, "");
                 EXPECT_EQ(run.output, bytes);
