@@ -22,9 +22,10 @@ static const char *const DIRECTIVES[3][2] = {
 
 std::size_t Describe_Room(std::size_t size, std::size_t nameLength)
 {
-    // The header takes 40 bytes beside the name; a line, 16 values of 5 bytes
-    // and a comment of 14; the bytes left over, a line of their own.
-    return 40 + nameLength + size * 5 + (size / BYTES_PER_LINE + 2) * 16 + 8;
+    // The header takes at most 40 bytes beside the name; a line, 16 values of
+    // at most 5 bytes and a comment of 15 less the last value's space; the
+    // bytes left over, a line of their own.
+    return 40 + nameLength + size * 5 + (size / BYTES_PER_LINE + 2) * 16;
 }
 
 static char *Put(char *at, const char *text)
