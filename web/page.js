@@ -131,12 +131,15 @@ function hex(value, digits) {
 }
 
 // As many bytes to a line of the dump as fit, of 16, 8 or 4: a line of N
-// takes 11 + 4N characters.
+// takes 11 + 4N characters. Their width is measured as laid out, since a
+// zoomed page may round each up to whole pixels of the screen.
 function bytesPerLine() {
-  const style = getComputedStyle($('dump')), context = document.createElement('canvas').getContext('2d');
-  context.font = style.font;
-  const room = $('dump').clientWidth - parseFloat(style.paddingLeft) - parseFloat(style.paddingRight);
-  const columns = room / context.measureText('0').width;
+  const box = $('dump'), style = getComputedStyle(box), probe = document.createElement('span');
+  probe.textContent = '0'.repeat(75);
+  box.append(probe);
+  const width = probe.getBoundingClientRect().width / 75;
+  probe.remove();
+  const columns = (box.clientWidth - parseFloat(style.paddingLeft) - parseFloat(style.paddingRight)) / width;
   return [16, 8, 4].find((count) => 11 + 4 * count <= columns) ?? 4;
 }
 
