@@ -217,6 +217,31 @@ TEST(Conversion, EndsAsTheCaseSays)
     }
 }
 
+// The description of SIZE BYTES of the file NAME, in the room it asks for.
+string Described(const string &bytes, const string &name, int width, bool bigEndian)
+{
+    std::size_t room = Describe_Room(bytes.size(), name.size());
+    string text(room, 0);
+    text.resize(Describe_Text(reinterpret_cast<const std::uint8_t *>(bytes.data()), bytes.size(),
+                              name.c_str(), width, bigEndian, text.data()));
+    EXPECT_LE(text.size(), room);
+    return text;
+}
+
+// A description reads as people expect: its header, the layout's directive,
+// the values 16 bytes to a line, each line ended by its offset, and the
+// bytes that fill no value on a line of their own.
+TEST(Conversion, DescriptionsReadAsMeant)
+{
+    string bytes(17, 0);
+    std::iota(bytes.begin(), bytes.end(), 0);
+    EXPECT_EQ(Described(bytes, "x.bin", 1, true),
+              "# x.bin: 17 bytes\nW b\n"
+              "0x0001 0x0203 0x0405 0x0607 0x0809 0x0A0B 0x0C0D 0x0E0F  # 0x00000000\n"
+              "B\n0x10  # 0x00000010\n");
+    EXPECT_EQ(Described("", "x.bin", 0, false), "# x.bin: 0 bytes\nB\n");
+}
+
 // A binary's description converts back into it, silently, at each width
 // and byte order: random bytes of many lengths, and none, and each value.
 TEST(Conversion, DescriptionsConvertBack)
@@ -228,16 +253,17 @@ TEST(Conversion, DescriptionsConvertBack)
         for (int width = 0; width < 3; width++)
             for (bool bigEndian : {false, true})
             {
-                string bytes(length, 0), text(Describe_Room(length, 7), 0);
+                string bytes(length, 0);
                 for (char &byte : bytes)
                     byte = static_cast<char>(random());
                 if (length == 256)
                     bytes = all;
-                text.resize(Describe_Text(reinterpret_cast<const std::uint8_t *>(bytes.data()),
-                                          length, "a\nb.bin", width, bigEndian, text.data()));
+                string text = Described(bytes, "a\nbinary file.bin", width, bigEndian);
                 RUN_T run = Convert(text);
                 SCOPED_TRACE(text);
-                EXPECT_EQ(text.rfind("# a?b.bin: " + std::to_string(length) + " bytes\n", 0), 0u);
+                EXPECT_EQ(
+                    text.rfind("# a?binary file.bin: " + std::to_string(length) + " bytes\n", 0),
+                    0u);
                 EXPECT_EQ(run.exitStatus, 0);
                 EXPECT_EQ(run.reason, "");
                 EXPECT_EQ(run.output, bytes);
