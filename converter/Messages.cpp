@@ -229,6 +229,7 @@ void Message_Warnings(const MESSAGES_T *m, const CONVERT_REPORT_T *report)
     {
         std::FILE *reasons = Reasons(m);
         PrintNamed(reasons, "numpress: '", m->inName, "'");
-        std::fprintf(reasons, ": %u more warnings\n", report->warnings - WARNINGS_KEPT);
+        std::uint32_t more = report->warnings - WARNINGS_KEPT;
+        std::fprintf(reasons, ": %u more warning%s\n", more, more > 1 ? "s" : "");
     }
 }
