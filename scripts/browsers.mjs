@@ -33,8 +33,8 @@ export function missing(engine) {
 // scheme or not. Its calls: goto(url), evaluate(fn, ...args) of an async or
 // plain function whose JSON-able result comes back, setFile(selector, path),
 // type(selector, text), click(selector), clickLink(text), resize(width,
-// height) of the page's viewport, screenshot(path) of the whole page, and
-// close().
+// height) of the page's viewport, once the page has handled it,
+// screenshot(path) of the whole page, and close().
 export async function launch(engine, { profile, dark = false }) {
   return engine === 'webkit' ? launchWebKit(profile, dark) : launchPuppeteer(engine, profile, dark);
 }
@@ -61,7 +61,11 @@ async function launchPuppeteer(engine, profile, dark) {
     type: (selector, text) => page.type(selector, text),
     click: (selector) => page.click(selector),
     clickLink: async (text) => (await page.$(`xpath///a[text()="${text}"]`)).click(),
-    resize: (width, height) => page.setViewport({ width, height }),
+    // Returns after the next frame, which brings the page its resize event.
+    resize: async (width, height) => {
+      await page.setViewport({ width, height });
+      await page.evaluate(() => new Promise((done) => requestAnimationFrame(() => done())));
+    },
     screenshot: (path) => page.screenshot({ path, fullPage: true }),
     close: () => browser.close(),
   };
