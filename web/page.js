@@ -130,16 +130,26 @@ function hex(value, digits) {
   return value.toString(16).toUpperCase().padStart(digits, '0');
 }
 
-// As many bytes to a line of the dump as fit, of 16, 8 or 4: a line of N
-// takes 11 + 4N characters. Their width is measured as laid out, since a
-// zoomed page may round each up to whole pixels of the screen.
-function bytesPerLine() {
-  const box = $('dump'), style = getComputedStyle(box), probe = document.createElement('span');
+// The width of a character of the dump, as laid out, since a zoomed page
+// may round it up to whole pixels of the screen; 0 until it is measured
+// again, as at each resize, which a zoom brings too.
+let characterWidth = 0;
+
+function measureCharacter() {
+  const probe = document.createElement('span');
   probe.textContent = '0'.repeat(75);
-  box.append(probe);
+  $('dump').append(probe);
   const width = probe.getBoundingClientRect().width / 75;
   probe.remove();
-  const columns = (box.clientWidth - parseFloat(style.paddingLeft) - parseFloat(style.paddingRight)) / width;
+  return width;
+}
+
+// As many bytes to a line of the dump as fit, of 16, 8 or 4: a line of N
+// takes 11 + 4N characters.
+function bytesPerLine() {
+  const box = $('dump'), style = getComputedStyle(box);
+  characterWidth ||= measureCharacter();
+  const columns = (box.clientWidth - parseFloat(style.paddingLeft) - parseFloat(style.paddingRight)) / characterWidth;
   return [16, 8, 4].find((count) => 11 + 4 * count <= columns) ?? 4;
 }
 
@@ -392,7 +402,10 @@ function start() {
     openFile(event.dataTransfer.files[0]);
   });
   $('dump').addEventListener('scroll', drawDump);
-  window.addEventListener('resize', drawDump);
+  window.addEventListener('resize', () => {
+    characterWidth = 0;
+    drawDump();
+  });
   if (location.hash) restoreFromAddress();
   else load(data.examples['worked-example.txt'] ?? '', null);
 }
