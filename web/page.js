@@ -137,9 +137,9 @@ let characterWidth = 0;
 
 function measureCharacter() {
   const probe = document.createElement('span');
-  probe.textContent = '0'.repeat(75);
+  probe.textContent = '0'.repeat(11 + 4 * 16);  // as long as the longest line
   $('dump').append(probe);
-  const width = probe.getBoundingClientRect().width / 75;
+  const width = probe.getBoundingClientRect().width / probe.textContent.length;
   probe.remove();
   return width;
 }
