@@ -14,20 +14,7 @@
 #include <random>
 #include <string>
 
-static int liveRecords, allocs, failingAlloc;  // the number of the one that fails, or 0
-
-void *Mem_Alloc(std::size_t size)
-{
-    void *block = ++allocs == failingAlloc ? nullptr : std::malloc(size);
-    liveRecords += block != nullptr;
-    return block;
-}
-
-void Mem_Free(void *block)
-{
-    liveRecords -= block != nullptr;
-    std::free(block);
-}
+extern int liveRecords, allocs, failingAlloc;  // CountingHeap.cpp
 
 namespace {
 

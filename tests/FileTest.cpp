@@ -1,6 +1,5 @@
 // The platform's file library on real files, for what the whole program
-// cannot show. This program brings its own heap, which counts the records
-// it holds.
+// cannot show, on a heap that counts the records it holds.
 
 #include "File/File.h"
 
@@ -8,7 +7,6 @@
 
 #include <cctype>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <string>
@@ -19,20 +17,7 @@
 int Faults_OpenFiles();  // tests/WindowsFaults.cpp
 #endif
 
-static int liveRecords;
-
-void *Mem_Alloc(std::size_t size)
-{
-    void *block = std::malloc(size);
-    liveRecords += block != nullptr;
-    return block;
-}
-
-void Mem_Free(void *block)
-{
-    liveRecords -= block != nullptr;
-    std::free(block);
-}
+extern int liveRecords;  // CountingHeap.cpp
 
 namespace {
 
