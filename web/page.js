@@ -8,7 +8,8 @@
 const data = JSON.parse(document.getElementById('data').textContent);
 const module = WebAssembly.compile(Uint8Array.from(atob(data.wasm), (c) => c.charCodeAt(0)));
 const $ = (id) => document.getElementById(id);
-const EDITOR_BYTES = 65536;  // of a file shown in the editor until the whole is asked for
+const EDITOR_BYTES = 65536;  // of a file that the editor shows whole; of a larger one,
+const PREVIEW_BYTES = 16384; // the beginning shown until the whole is asked for
 const LINK_BYTES = 65536;    // of the input kept in the page's address
 const LINE_HEIGHT = 20;      // of the editor's and the dump's lines, in pixels, as page.css sets them,
 const PADDING = 6;           // and the room above the first
@@ -325,14 +326,15 @@ async function update() {
 // Loads text into the editor, or a file's BYTES, which the editor shows as
 // text as well as it can, with the input's NAME, if any. Of a large file it
 // shows the beginning, not to be edited, until the whole is asked for: a
-// browser takes a second or more to lay out a megabyte in an editor.
+// browser takes a second or more to lay out a megabyte in an editor, and
+// WebKit a tenth of one for 64 KiB.
 function load(content, name, what = `the bytes of ${name} as they are`) {
   const bytes = typeof content === 'string' ? null : content, partly = bytes?.length > EDITOR_BYTES;
   source.bytes = bytes;
   source.name = name || null;
-  showText(bytes ? asText(partly ? bytes.subarray(0, EDITOR_BYTES) : bytes) : content, partly);
+  showText(bytes ? asText(partly ? bytes.subarray(0, PREVIEW_BYTES) : bytes) : content, partly);
   $('source').textContent = !bytes ? '' : `Converting ${what} (${bytes.length} bytes). ` +
-    (partly ? `The editor shows the first ${EDITOR_BYTES}. ` : '') + 'Editing the text converts the text instead.';
+    (partly ? `The editor shows the first ${PREVIEW_BYTES}. ` : '') + 'Editing the text converts the text instead.';
   $('source').hidden = !bytes;
   update();
 }
