@@ -162,10 +162,12 @@ async function descriptions(browser) {
 async function links(browser) {
   writeFileSync(join(work, 'linked.txt'), LINKED);
   await browser.goto(`file://${page}`);  // a fresh editor, not one of a large file
-  for (const [kind, input] of [['text=', () => browser.type('#text', IN_ADDRESS)],
-                               ['bytes=', () => browser.setFile('#file', join(work, 'linked.txt'))]]) {
+  // Each input is in the page once its output is named for it: a file is read after it is chosen.
+  for (const [kind, input, output] of [['text=', () => browser.type('#text', IN_ADDRESS), 'out.bin'],
+                                       ['bytes=', () => browser.setFile('#file', join(work, 'linked.txt')), 'linked.bin']]) {
     await browser.evaluate(() => (document.getElementById('text').value = ''));
     await input();
+    await waitText(browser, 'download', output);
     await browser.click('#copy-link');
     if (!(await waitFor(browser, `${kind} in the address`, (kind) => location.hash.includes(kind), kind))) continue;
     const address = await browser.evaluate(() => location.href);
