@@ -1,7 +1,7 @@
 // Times the page in each browser engine that is here: its own conversion of
 // the input TEXT (window.numpress.convert, the median of RUNS samples),
-// whether that wrote the bytes EXPECTED, and the time from a drop of TEXT as a file until
-// the page shows it, the first time. One line of JSON an engine:
+// whether that wrote the bytes EXPECTED, and the time from a drop of TEXT as
+// a file until the page shows it, the first time. One line of JSON an engine:
 //   node page.mjs PAGE TEXT EXPECTED RUNS
 import { mkdtempSync, readFileSync, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
