@@ -76,7 +76,6 @@ const string NOT_A_TOKEN = "a token is a number or one of the directives B, W, D
 const string NO_SIGN = "a number has no sign: ";
 const string OCTAL = "reads as octal for its leading 0, and stops at its ";
 const string L32(32, '1');
-const string ESCAPED_32 = Times(32, "\\x80");
 
 const CASE_T CASES[] = {
     // Tokens, white space and comments.
@@ -138,7 +137,7 @@ const CASE_T CASES[] = {
     {"0x:", "", 3, Bad("0x:"), Why(NOT_A_TOKEN)},  // the byte after the digits
     {"BW", "", 3, Bad("BW"), Why(NOT_A_TOKEN)},
     {"\x1F!\\'~\x7F\xC8", "", 3, Bad("\\x1F!\\x5C\\x27~\\x7F\\xC8"), Why(NOT_A_TOKEN)},
-    {string(32, '\x80'), "", 3, Bad(ESCAPED_32), Why(NOT_A_TOKEN)},
+    {string(32, '\x80'), "", 3, Bad(Times(32, "\\x80")), Why(NOT_A_TOKEN)},
     {string("1 W\0zz 2", 8), "01", 3, Bad("W\\x00zz"), Why(NOT_A_TOKEN)},
     {string("1 #a\0002", 6), "01", 3, Bad("\\x002"),
      Why(NOT_A_TOKEN)},  // a zero byte ends a comment
