@@ -127,7 +127,7 @@ const CASE_T CASES[] = {
             6),
      "", 3, Bad("\\xFF\\xFEB\\x00"),
      Why("the file is UTF-16 (it begins with FF FE); save it as UTF-8 or ASCII")},
-    {string("\xFE\xFF\0B", 4), "", 3, Bad("\\xFE\\xFF\\x00B"),
+    {"\xFE\xFF\x04\x10", "", 3, Bad("\\xFE\\xFF\\x04\\x10"),
      Why("the file is UTF-16 (it begins with FE FF); save it as UTF-8 or ASCII")},
     {" \xEF\xBB\xBF"
      "B 1",
