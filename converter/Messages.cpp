@@ -141,8 +141,9 @@ void Message_CannotOpen(const MESSAGES_T *m, int status, const char *name)
     PrintReason(m, "open", name, why);
 }
 
-// What a bad token most likely meant, where its text shows it: a sign, or
-// the mark that begins a file of UTF-8 or UTF-16.
+// What a bad token most likely meant, where its text shows it: a sign before
+// a number, or the mark that begins a file of UTF-8 or UTF-16. The token is
+// printed here only where it is a sign and a number, which are all printable.
 static void PrintBadTokenReason(const MESSAGES_T *m, const CONVERT_REPORT_T *report)
 {
     static const char *const WIDTHS[] = {"B", "W", "D"};
@@ -158,7 +159,7 @@ static void PrintBadTokenReason(const MESSAGES_T *m, const CONVERT_REPORT_T *rep
                      "the file is UTF-16 (it begins with %02X %02X); save it as UTF-8 or "
                      "ASCII\n",
                      static_cast<unsigned char>(token[0]), static_cast<unsigned char>(token[1]));
-    else if (token[0] == '+')
+    else if (token[0] == '+' && IsNumberText(token + 1))
         std::fprintf(reasons, "a number has no sign: write %s as %s\n", token, token + 1);
     else if (token[0] == '-' && IsNumberText(token + 1))
     {

@@ -116,6 +116,7 @@ const CASE_T CASES[] = {
      Why(NO_SIGN +
          "a negative value is written as its two's complement, -0x10 at D as 0xFFFFFFF0")},
     {"B -x +12", "", 3, Bad("-x"), Why(NOT_A_TOKEN)},
+    {"+x\x1B[7m", "", 3, Bad("+x\\x1B[7m"), Why(NOT_A_TOKEN)},  // no escape reaches the terminal
     {"+12", "", 3, Bad("+12"), Why(NO_SIGN + "write +12 as 12")},
     {"\xEF\xBB\xBF"
      "B 1",
