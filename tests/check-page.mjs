@@ -158,7 +158,8 @@ async function descriptions(browser) {
   if (shown !== '1048576 bytes|# large.bin: 1048576 bytes|W b') fault(`a binary opened as text shows ${shown}`);
 }
 
-// The input in the address, once the button is pressed, gives it back.
+// The input in the address, once the button is pressed, gives it back; a
+// damaged one is said to be.
 async function links(browser) {
   writeFileSync(join(work, 'linked.txt'), LINKED);
   await browser.goto(`file://${page}`);  // a fresh editor, not one of a large file
@@ -178,6 +179,9 @@ async function links(browser) {
     else if (await browser.evaluate(() => document.getElementById('text').value) !== IN_ADDRESS)
       fault('a link does not give typed text back');
   }
+  await browser.goto('about:blank');
+  await browser.goto(`file://${page}#bytes=QjEgM`);  // cut short: no base64
+  if (await waitText(browser, 'source', 'The link is damaged')) await waitText(browser, 'status', 'Exit status 0');
 }
 
 async function offline(browser) {

@@ -305,14 +305,21 @@ function keepInAddress() {
   return true;
 }
 
+// A link whose bytes cannot be decoded, cut short or changed on its way,
+// loads nothing and says so, rather than leave the page without an input.
 function restoreFromAddress() {
   const fields = new URLSearchParams(location.hash.slice(1));
-  if (fields.has('bytes')) {
-    const binary = atob(fields.get('bytes').replace(/-/g, '+').replace(/_/g, '/'));
-    load(Uint8Array.from(binary, (c) => c.charCodeAt(0)), fields.get('name'));
-  } else {
-    load(fields.get('text') ?? '', fields.get('name'));
+  if (!fields.has('bytes')) return load(fields.get('text') ?? '', fields.get('name'));
+  let binary;
+  try {
+    binary = atob(fields.get('bytes').replace(/-/g, '+').replace(/_/g, '/'));
+  } catch {
+    load('', null);
+    $('source').textContent = 'The link is damaged (cut short or changed): nothing was loaded from it.';
+    $('source').hidden = false;
+    return;
   }
+  load(Uint8Array.from(binary, (c) => c.charCodeAt(0)), fields.get('name'));
 }
 
 let pending = 0;
