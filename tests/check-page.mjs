@@ -3,7 +3,7 @@
 // dark, at desktop and phone width:
 //   node check-page.mjs ENGINE PAGE NATIVE END-TO-END PICTURES
 import { spawnSync } from 'node:child_process';
-import { existsSync, mkdtempSync, readdirSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
+import { existsSync, mkdtempSync, readdirSync, readFileSync, rmSync, statSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { dirname, join, resolve } from 'node:path';
 import { convertAll, launch, missing } from '../scripts/browsers.mjs';
@@ -184,7 +184,9 @@ async function links(browser) {
   if (await waitText(browser, 'source', 'The link is damaged')) await waitText(browser, 'status', 'Exit status 0');
 }
 
+// One file of under 100 KB that fetches nothing and can fetch nothing.
 async function offline(browser) {
+  if (statSync(page).size >= 100000) fault(`the page is ${statSync(page).size} bytes`);
   const [address, requested, fetched, policy] = await browser.evaluate(async () => [
     location.href, performance.getEntriesByType('resource').map((entry) => entry.name),
     await fetch('https://example.org/').then(() => true, () => false),
