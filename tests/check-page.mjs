@@ -147,6 +147,9 @@ async function descriptions(browser) {
     return results;
   }, binaries.map((bytes) => bytes.toString('base64')));
   if (back.includes(false)) fault(`descriptions that do not convert back: ${back.flatMap((ok, i) => (ok ? [] : [i]))}`);
+  const refused = await browser.evaluate(() => Promise.all([['Q', 'l'], ['W', 'x']].map(
+    (layout) => numpress.describe(new Uint8Array(3), ...layout).then(() => false, (error) => error instanceof RangeError))));
+  if (String(refused) !== 'true,true') fault(`numpress.describe took a width or an order that is none: ${refused}`);
   writeFileSync(join(work, 'large.bin'), Buffer.from(Array.from({ length: 1 << 20 }, (_, i) => (i * 7919) % 251)));
   await browser.evaluate(() => (document.getElementById('layout').value = 'W b'));
   const start = Date.now();

@@ -97,8 +97,11 @@ async function convert(bytes, inName = 'in.txt', outName = 'out.bin') {
 
 // The text that converts back into BYTES, the file NAME's, as bytes of
 // UTF-8: its values of WIDTH (B, W or D), in ORDER (l or b); null where
-// there is no memory for it.
+// there is no memory for it. A script's other width or order is refused,
+// which the module would take for a width it has not.
 async function describeBytes(bytes, width = 'B', order = 'l', name = 'data.bin') {
+  if (!['B', 'W', 'D'].includes(width) || !['l', 'b'].includes(order))
+    throw new RangeError(`numpress.describe: width ${width} and order ${order}, not B, W or D and l or b`);
   const module = await instantiate(bytes, [name], { 1: [], 2: [] });
   if (!module) return null;
   const { run, room, rooms } = module;
