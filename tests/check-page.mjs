@@ -147,9 +147,10 @@ async function descriptions(browser) {
     return results;
   }, binaries.map((bytes) => bytes.toString('base64')));
   if (back.includes(false)) fault(`descriptions that do not convert back: ${back.flatMap((ok, i) => (ok ? [] : [i]))}`);
-  const refused = await browser.evaluate(() => Promise.all([['Q', 'l'], ['W', 'x']].map(
-    (layout) => numpress.describe(new Uint8Array(3), ...layout).then(() => false, (error) => error instanceof RangeError))));
-  if (String(refused) !== 'true,true') fault(`numpress.describe took a width or an order that is none: ${refused}`);
+  const refused = await browser.evaluate(() => Promise.all(
+    [numpress.describe(new Uint8Array(3), 'Q'), numpress.describe(new Uint8Array(3), 'W', 'x'), numpress.convert('B 1')]
+      .map((call, i) => call.then(() => false, (error) => error instanceof (i < 2 ? RangeError : TypeError)))));
+  if (String(refused) !== 'true,true,true') fault(`a layout that is none, or text for bytes, was taken: ${refused}`);
   writeFileSync(join(work, 'large.bin'), Buffer.from(Array.from({ length: 1 << 20 }, (_, i) => (i * 7919) % 251)));
   await browser.evaluate(() => (document.getElementById('layout').value = 'W b'));
   const start = Date.now();

@@ -56,8 +56,10 @@ function text(chunks) {
 
 // A new instance of the module with BYTES in its input's room and NAMES in
 // rooms of their own; what it prints goes to STREAMS. Null where it has no
-// memory for the input.
+// memory for the input. Bytes are a Uint8Array: a script's string would be
+// taken as numbers, each letter a zero.
 async function instantiate(bytes, names, streams) {
+  if (!(bytes instanceof Uint8Array)) throw new TypeError('numpress: the bytes are a Uint8Array');
   let instance;
   instance = await WebAssembly.instantiate(await module, system(streams, () => instance.exports.memory));
   const run = instance.exports;
