@@ -160,6 +160,16 @@ async function descriptions(browser) {
   const shown = await browser.evaluate(() => document.getElementById('size').textContent + '|' +
                                              document.getElementById('text').value.split('\n', 2).join('|'));
   if (shown !== '1048576 bytes|# large.bin: 1048576 bytes|W b') fault(`a binary opened as text shows ${shown}`);
+  const saved = await browser.evaluate(async () => {  // what "Save the text" hands the browser
+    const [make, click] = [URL.createObjectURL, HTMLAnchorElement.prototype.click];
+    let blob, name;
+    URL.createObjectURL = (made) => make((blob = made));
+    HTMLAnchorElement.prototype.click = function () { name = this.download; };
+    document.getElementById('save-text').click();
+    [URL.createObjectURL, HTMLAnchorElement.prototype.click] = [make, click];
+    return `${name}|${(await blob.text()).split('\n', 1)}`;
+  });
+  if (saved !== 'large.txt|# large.bin: 1048576 bytes') fault(`the text is saved as ${saved}`);
 }
 
 // The input in the address, once the button is pressed, gives it back; a
