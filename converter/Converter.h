@@ -99,7 +99,8 @@ std::uint32_t ParseNumber(const char *text, WARNING_T *warning);
 // Describing a binary: the text of the SIZE BYTES of the file NAME that
 // converts back into them, its values WIDTH (0: 1 byte, 1: 2, 2: 4, as B, W
 // and D say) and BIGENDIAN or not, written into TEXT, which holds
-// Describe_Room(SIZE, strlen(NAME)) bytes. Returns the text's length.
+// Describe_Room(SIZE, strlen(NAME)) bytes: SIZE_MAX, which no memory
+// holds, where that is more than a size_t counts. Returns the text's length.
 std::size_t Describe_Room(std::size_t size, std::size_t nameLength);
 std::size_t Describe_Text(const std::uint8_t *bytes, std::size_t size, const char *name, int width,
                           bool bigEndian, char *text);

@@ -24,7 +24,10 @@ std::size_t Describe_Room(std::size_t size, std::size_t nameLength)
 {
     // The header takes at most 40 bytes beside the name; a line, 16 values of
     // at most 5 bytes and a comment of 15 less the last value's space; the
-    // bytes left over, a line of their own.
+    // bytes left over, a line of their own. That is at most 72 + nameLength +
+    // size * 6, which a 32-bit size_t cannot count for a file of 716 MB.
+    if (size > (SIZE_MAX - 72 - nameLength) / 6)
+        return SIZE_MAX;
     return 40 + nameLength + size * 5 + (size / BYTES_PER_LINE + 2) * 16;
 }
 
