@@ -170,6 +170,27 @@ async function descriptions(browser) {
     return `${name}|${(await blob.text()).split('\n', 1)}`;
   });
   if (saved !== 'large.txt|# large.bin: 1048576 bytes') fault(`the text is saved as ${saved}`);
+  // A text longer than a string may be, which Chromium decodes as none, is
+  // refused to a script and kept from the editor, which shows its start.
+  const tooLong = await browser.evaluate(async () => {
+    const decode = TextDecoder.prototype.decode;
+    TextDecoder.prototype.decode = function (bytes) { return bytes?.length > 1e6 ? '' : decode.call(this, bytes); };
+    const refused = await numpress.describe(new Uint8Array(1e6)).then(() => false, (error) => error instanceof RangeError);
+    document.getElementById('whole').click();
+    TextDecoder.prototype.decode = decode;
+    return `${refused}|${document.getElementById('text').value.length}|${document.getElementById('source').textContent}`;
+  });
+  if (!tooLong.startsWith('true|16384|') || !tooLong.endsWith('too long for this browser to show; all of it is converted.'))
+    fault(`a text too long for a string is taken: ${tooLong}`);
+  // A binary whose text the module has no memory for is not loaded, and said not to be.
+  await browser.evaluate(() => {
+    const instantiate = WebAssembly.instantiate;
+    WebAssembly.instantiate = Object.assign(async (...args) =>
+      ({ exports: { ...(await instantiate(...args)).exports, page_describe: () => 0 } }), { instantiate });
+  });
+  await browser.setFile('#binary', join(work, 'raw.txt'));
+  await waitText(browser, 'source', `The page has no memory for raw.txt (${RAW.length} bytes) and its text: nothing was loaded.`);
+  await browser.evaluate(() => (WebAssembly.instantiate = WebAssembly.instantiate.instantiate));
 }
 
 // The input in the address, once the button is pressed, gives it back; a

@@ -98,21 +98,22 @@ async function convert(bytes, inName = 'in.txt', outName = 'out.bin') {
 }
 
 // The text that converts back into BYTES, the file NAME's, as bytes of
-// UTF-8: its values of WIDTH (B, W or D), in ORDER (l or b); null where
-// there is no memory for it. A script's other width or order is refused,
-// which the module would take for a width it has not.
+// UTF-8: its values of WIDTH (B, W or D), in ORDER (l or b). A RangeError
+// where the module has no memory for the bytes and their text, and for a
+// script's other width or order, which the module would take for a width
+// it has not.
 async function describeBytes(bytes, width = 'B', order = 'l', name = 'data.bin') {
   if (!['B', 'W', 'D'].includes(width) || !['l', 'b'].includes(order))
     throw new RangeError(`numpress.describe: width ${width} and order ${order}, not B, W or D and l or b`);
   const module = await instantiate(bytes, [name], { 1: [], 2: [] });
-  if (!module) return null;
-  const { run, room, rooms } = module;
-  const at = run.page_describe(room, bytes.length, rooms[0], 'BWD'.indexOf(width), order === 'b' ? 1 : 0);
-  return at ? new Uint8Array(run.memory.buffer.slice(at, at + run.page_described_size())) : null;
+  const at = module?.run.page_describe(module.room, bytes.length, module.rooms[0], 'BWD'.indexOf(width),
+                                       order === 'b' ? 1 : 0);
+  if (!at) throw new RangeError(`numpress.describe: no memory for ${bytes.length} bytes and their text`);
+  return new Uint8Array(module.run.memory.buffer.slice(at, at + module.run.page_described_size()));
 }
 
 async function describe(...choices) {
-  return new TextDecoder().decode(await describeBytes(...choices));
+  return asText(await describeBytes(...choices));
 }
 
 // The input: a file's bytes, converted as they are, or else the editor's
@@ -351,9 +352,13 @@ function load(content, name, what = `the bytes of ${name} as they are`) {
   update();
 }
 
-// A file's bytes as the editor's text, a byte-order mark kept.
+// A file's bytes as the editor's text, a byte-order mark kept. A RangeError
+// where the browser's strings cannot be that long: Chromium decodes a text
+// of over 512 MiB as none at all.
 function asText(bytes) {
-  return new TextDecoder('utf-8', { ignoreBOM: true }).decode(bytes);
+  const text = new TextDecoder('utf-8', { ignoreBOM: true }).decode(bytes);
+  if (!text && bytes.length) throw new RangeError(`numpress: ${bytes.length} bytes are too long for a text here`);
+  return text;
 }
 
 function showText(text, partly) {
@@ -373,8 +378,16 @@ async function openFile(file) {
 async function openBinary(file) {
   if (!file) return;
   const [width, order] = $('layout').value.split(' '), name = file.name.replace(/\.[^.]*$/, '');
-  const text = await describeBytes(new Uint8Array(await file.arrayBuffer()), width, order, file.name);
-  if (text) load(text, `${name}.txt`, `the text of ${file.name}, which gives its bytes back`);
+  let text;
+  try {
+    text = await describeBytes(new Uint8Array(await file.arrayBuffer()), width, order, file.name);
+  } catch (error) {
+    if (!(error instanceof RangeError)) throw error;
+    $('source').textContent = `The page has no memory for ${file.name} (${file.size} bytes) and its text: nothing was loaded.`;
+    $('source').hidden = false;
+    return;
+  }
+  load(text, `${name}.txt`, `the text of ${file.name}, which gives its bytes back`);
 }
 
 // The input as a text file, under the name that it converts from.
@@ -403,7 +416,15 @@ function start() {
     update();
   });
   $('text').addEventListener('scroll', followScroll);
-  $('whole').addEventListener('click', () => showText(asText(source.bytes), false));
+  $('whole').addEventListener('click', () => {
+    try {
+      showText(asText(source.bytes), false);
+    } catch (error) {
+      if (!(error instanceof RangeError)) throw error;
+      $('whole').hidden = true;
+      $('source').textContent += ' The whole is too long for this browser to show; all of it is converted.';
+    }
+  });
   $('copy-link').addEventListener('click', () => {
     if (!keepInAddress()) return ($('copy-link').textContent = `Too long for a link (${LINK_BYTES} bytes at most)`);
     navigator.clipboard.writeText(location.href).then(
