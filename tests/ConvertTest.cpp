@@ -237,9 +237,11 @@ TEST(Conversion, DescriptionsReadAsMeant)
               "0x0001 0x0203 0x0405 0x0607 0x0809 0x0A0B 0x0C0D 0x0E0F  # 0x00000000\n"
               "B\n0x10  # 0x00000010\n");
     EXPECT_EQ(Described("", "x.bin", 0, false), "# x.bin: 0 bytes\nB\n");
-    // A room past what a size counts is SIZE_MAX, which no allocation gives; the largest not.
-    EXPECT_EQ(Describe_Room(SIZE_MAX / 6 + 16, 0), SIZE_MAX);
-    EXPECT_LT(Describe_Room((SIZE_MAX - 72) / 6, 0), SIZE_MAX);
+    // A room past what a size counts, with the name's, is SIZE_MAX, which no allocation
+    // gives; the largest that it counts is not.
+    std::size_t name = 1 << 20;
+    EXPECT_EQ(Describe_Room((SIZE_MAX - 72) / 6, name), SIZE_MAX);
+    EXPECT_LT(Describe_Room((SIZE_MAX - 72 - name) / 6, name), SIZE_MAX);
 }
 
 // A binary's description converts back into it, silently, at each width
