@@ -321,9 +321,7 @@ function restoreFromAddress() {
     binary = atob(fields.get('bytes').replace(/-/g, '+').replace(/_/g, '/'));
   } catch {
     load('', null);
-    $('source').textContent = 'The link is damaged (cut short or changed): nothing was loaded from it.';
-    $('source').hidden = false;
-    return;
+    return note('The link is damaged (cut short or changed): nothing was loaded from it.');
   }
   load(Uint8Array.from(binary, (c) => c.charCodeAt(0)), fields.get('name'));
 }
@@ -346,10 +344,15 @@ function load(content, name, what = `the bytes of ${name} as they are`) {
   source.bytes = bytes;
   source.name = name || null;
   showText(bytes ? asText(partly ? bytes.subarray(0, PREVIEW_BYTES) : bytes) : content, partly);
-  $('source').textContent = !bytes ? '' : `Converting ${what} (${bytes.length} bytes). ` +
-    (partly ? `The editor shows the first ${PREVIEW_BYTES}. ` : '') + 'Editing the text converts the text instead.';
-  $('source').hidden = !bytes;
+  note(!bytes ? '' : `Converting ${what} (${bytes.length} bytes). ` +
+    (partly ? `The editor shows the first ${PREVIEW_BYTES}. ` : '') + 'Editing the text converts the text instead.');
   update();
+}
+
+// The note above the editor on where its input came from, shown unless empty.
+function note(text) {
+  $('source').textContent = text;
+  $('source').hidden = !text;
 }
 
 // A file's bytes as the editor's text, a byte-order mark kept. A RangeError
@@ -383,9 +386,7 @@ async function openBinary(file) {
     text = await describeBytes(new Uint8Array(await file.arrayBuffer()), width, order, file.name);
   } catch (error) {
     if (!(error instanceof RangeError)) throw error;
-    $('source').textContent = `The page has no memory for ${file.name} (${file.size} bytes) and its text: nothing was loaded.`;
-    $('source').hidden = false;
-    return;
+    return note(`The page has no memory for ${file.name} (${file.size} bytes) and its text: nothing was loaded.`);
   }
   load(text, `${name}.txt`, `the text of ${file.name}, which gives its bytes back`);
 }
@@ -422,7 +423,7 @@ function start() {
     } catch (error) {
       if (!(error instanceof RangeError)) throw error;
       $('whole').hidden = true;
-      $('source').textContent += ' The whole is too long for this browser to show; all of it is converted.';
+      note(`${$('source').textContent} The whole is too long for this browser to show; all of it is converted.`);
     }
   });
   $('copy-link').addEventListener('click', () => {
