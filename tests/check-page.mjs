@@ -96,6 +96,24 @@ async function files(browser) {
   await waitText(browser, 'download', 'out.bin');
   const hash = await browser.evaluate(() => location.hash);
   if (hash) fault(`typing, opening or dropping put ${hash.slice(0, 40)}… in the address`);
+  // A folder, opened as a file or as a binary, loads nothing and says so,
+  // the input kept. Firefox's driver chooses no folder: there a read fails
+  // as a folder's does.
+  const folder = mkdtempSync(join(work, 'folder-'));
+  writeFileSync(join(work, 'unread.txt'), RAW);
+  for (const selector of ['#file', '#binary']) {
+    await browser.evaluate(() => (document.getElementById('source').textContent = ''));
+    if (!(await browser.setFile(selector, folder).then(() => true, () => false))) {
+      await browser.evaluate(() => {
+        const read = Blob.prototype.arrayBuffer;
+        Blob.prototype.arrayBuffer = () => (Blob.prototype.arrayBuffer = read) && Promise.reject(new DOMException('gone', 'NotFoundError'));
+      });
+      await browser.setFile(selector, join(work, 'unread.txt'));  // a name not chosen before, which changes the input
+    }
+    await waitText(browser, 'source', 'The browser cannot read ');
+    const kept = await browser.evaluate(() => document.getElementById('text').value + '|' + document.getElementById('download').textContent);
+    if (kept !== `${TYPED}|Download out.bin`) fault(`an unreadable ${selector} leaves ${kept}`);
+  }
 }
 
 // A bad token's line is marked and in view, also once the message's link to

@@ -372,18 +372,32 @@ function showText(text, partly) {
   showLines();
 }
 
+// A file's bytes, or null where the browser cannot read them (a folder, or a
+// file removed since it was chosen), which the note says: the input stays
+// what it was.
+async function read(file) {
+  try {
+    return new Uint8Array(await file.arrayBuffer());
+  } catch (error) {
+    note(`The browser cannot read ${file.name}, and nothing was loaded: ${error.message}`);
+    return null;
+  }
+}
+
 async function openFile(file) {
-  if (file) load(new Uint8Array(await file.arrayBuffer()), file.name);
+  const bytes = file && await read(file);
+  if (bytes) load(bytes, file.name);
 }
 
 // A binary, as the text that converts back into it, in the layout chosen:
 // NAME.txt, whose output is NAME.bin.
 async function openBinary(file) {
-  if (!file) return;
+  const bytes = file && await read(file);
+  if (!bytes) return;
   const [width, order] = $('layout').value.split(' '), name = file.name.replace(/\.[^.]*$/, '');
   let text;
   try {
-    text = await describeBytes(new Uint8Array(await file.arrayBuffer()), width, order, file.name);
+    text = await describeBytes(bytes, width, order, file.name);
   } catch (error) {
     if (!(error instanceof RangeError)) throw error;
     return note(`The page has no memory for ${file.name} (${file.size} bytes) and its text: nothing was loaded.`);
