@@ -96,6 +96,13 @@ async function files(browser) {
   await waitText(browser, 'download', 'out.bin');
   const hash = await browser.evaluate(() => location.hash);
   if (hash) fault(`typing, opening or dropping put ${hash.slice(0, 40)}… in the address`);
+  // Text dragged onto the editor is the browser's to insert.
+  const taken = await browser.evaluate(() => ['dragover', 'drop'].filter((type) => {
+    const transfer = new DataTransfer();
+    transfer.setData('text/plain', 'B 7');
+    return !document.getElementById('text').dispatchEvent(new DragEvent(type, { dataTransfer: transfer, bubbles: true, cancelable: true }));
+  }));
+  if (taken.length) fault(`the page takes text dragged onto the editor: ${taken}`);
   // A folder, opened as a file or as a binary, loads nothing and says so,
   // the input kept. Firefox's driver chooses no folder: there a read fails
   // as a folder's does.

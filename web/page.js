@@ -446,8 +446,12 @@ function start() {
       () => ($('copy-link').textContent = 'Link copied'),
       () => ($('copy-link').textContent = 'Copy the address bar instead'));
   });
-  document.addEventListener('dragover', (event) => event.preventDefault());
+  // A file dropped anywhere is opened; text dropped, or moved within the
+  // editor, is the browser's to insert.
+  const carriesFile = (event) => event.dataTransfer.types.includes('Files');
+  document.addEventListener('dragover', (event) => carriesFile(event) && event.preventDefault());
   document.addEventListener('drop', (event) => {
+    if (!carriesFile(event)) return;
     event.preventDefault();
     openFile(event.dataTransfer.files[0]);
   });
