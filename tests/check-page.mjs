@@ -15,6 +15,7 @@ process.on('exit', () => rmSync(work, { recursive: true, force: true }));
 const faults = [], fault = (text) => faults.push(text);
 const RAW = Buffer.from('# caf\xe9 \xff\r\nB 1\r2\n\rW 0x102\x00junk 3\r\n# \x00 4\n5 \xc8', 'latin1');
 const LINKED = Buffer.from('B 0x4C 0x49\r\n\x00 0x4E\n', 'latin1'), TYPED = 'B 0x54 # typed, never in the address';
+const CHANGED = Buffer.from('B 1 2 3 4 5 6 7\n');
 const BAD = '1\n'.repeat(59) + '2 x 3', IN_ADDRESS = '# a link\nW 258 ü & #x=1\n';
 
 function runNative(data) {  // as in.txt
@@ -88,6 +89,11 @@ async function files(browser) {
   await browser.setFile('#file', join(work, 'raw.txt'));
   await waitText(browser, 'download', 'raw.bin');
   await showsOutputOf(browser, RAW, 'a file opened');
+  writeFileSync(join(work, 'raw.txt'), CHANGED);  // and chosen again, once changed
+  await browser.setFile('#file', join(work, 'raw.txt'));
+  await waitFor(browser, 'the file chosen again', () => document.getElementById('size').textContent === '7 bytes');
+  await showsOutputOf(browser, CHANGED, 'a file chosen again, once changed,');
+  writeFileSync(join(work, 'raw.txt'), RAW);
   await drop(browser, RAW, 'dropped.txt');
   await waitText(browser, 'download', 'dropped.bin');
   await showsOutputOf(browser, RAW, 'a file dropped');

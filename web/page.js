@@ -384,6 +384,15 @@ async function read(file) {
   }
 }
 
+// The file chosen in the input ID, whose choice is then cleared: Chromium
+// and WebKit fire no change for the choice that an input already holds, so
+// that a file chosen again, changed since, would not be read again.
+function chosen(id) {
+  const file = $(id).files[0];
+  $(id).value = '';
+  return file;
+}
+
 async function openFile(file) {
   const bytes = file && await read(file);
   if (bytes) load(bytes, file.name);
@@ -419,9 +428,9 @@ function start() {
   for (const name of Object.keys(data.examples)) examples.add(new Option(name, name));
   examples.addEventListener('change', () => examples.value && load(data.examples[examples.value], examples.value));
   $('open').addEventListener('click', () => $('file').click());
-  $('file').addEventListener('change', () => openFile($('file').files[0]));
+  $('file').addEventListener('change', () => openFile(chosen('file')));
   $('open-binary').addEventListener('click', () => $('binary').click());
-  $('binary').addEventListener('change', () => openBinary($('binary').files[0]));
+  $('binary').addEventListener('change', () => openBinary(chosen('binary')));
   $('save-text').addEventListener('click', saveText);
   $('text').addEventListener('input', () => {
     source.bytes = source.name = null;  // typed text now
