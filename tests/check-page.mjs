@@ -113,7 +113,6 @@ async function files(browser) {
   // the input kept. Firefox's driver chooses no folder: there a read fails
   // as a folder's does.
   const folder = mkdtempSync(join(work, 'folder-'));
-  writeFileSync(join(work, 'unread.txt'), RAW);
   for (const selector of ['#file', '#binary']) {
     await browser.evaluate(() => (document.getElementById('source').textContent = ''));
     if (!(await browser.setFile(selector, folder).then(() => true, () => false))) {
@@ -121,7 +120,7 @@ async function files(browser) {
         const read = Blob.prototype.arrayBuffer;
         Blob.prototype.arrayBuffer = () => (Blob.prototype.arrayBuffer = read) && Promise.reject(new DOMException('gone', 'NotFoundError'));
       });
-      await browser.setFile(selector, join(work, 'unread.txt'));  // a name not chosen before, which changes the input
+      await browser.setFile(selector, join(work, 'raw.txt'));
     }
     await waitText(browser, 'source', 'The browser cannot read ');
     const kept = await browser.evaluate(() => document.getElementById('text').value + '|' + document.getElementById('download').textContent);
