@@ -83,11 +83,20 @@ async function showsOutputOf(browser, data, what) {
 }
 
 // A file opened and one dropped are converted byte for byte; neither, nor
-// typing, reaches the address.
+// typing, reaches the address. An example is named in its list only while
+// it is the input.
 async function files(browser) {
+  await browser.evaluate(() => {
+    const list = document.getElementById('example');
+    list.value = 'sine-table.txt';
+    list.dispatchEvent(new Event('change'));
+  });
+  await waitText(browser, 'download', 'sine-table.bin');
   writeFileSync(join(work, 'raw.txt'), RAW);
   await browser.setFile('#file', join(work, 'raw.txt'));
   await waitText(browser, 'download', 'raw.bin');
+  const listed = await browser.evaluate(() => document.getElementById('example').value);
+  if (listed) fault(`with a file opened, the list of examples still names ${listed}`);
   await showsOutputOf(browser, RAW, 'a file opened');
   writeFileSync(join(work, 'raw.txt'), CHANGED);  // and chosen again, once changed
   await browser.setFile('#file', join(work, 'raw.txt'));

@@ -343,6 +343,8 @@ function load(content, name, what = `the bytes of ${name} as they are`) {
   const bytes = typeof content === 'string' ? null : content, partly = bytes?.length > EDITOR_BYTES;
   source.bytes = bytes;
   source.name = name || null;
+  // The list names an example only while it is the input, so that it may be chosen again.
+  $('example').value = content === data.examples[name] ? name : '';
   showText(bytes ? asText(partly ? bytes.subarray(0, PREVIEW_BYTES) : bytes) : content, partly);
   note(!bytes ? '' : `Converting ${what} (${bytes.length} bytes). ` +
     (partly ? `The editor shows the first ${PREVIEW_BYTES}. ` : '') + 'Editing the text converts the text instead.');
