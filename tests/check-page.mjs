@@ -253,6 +253,9 @@ async function links(browser) {
     else if (await browser.evaluate(() => document.getElementById('text').value) !== IN_ADDRESS)
       fault('a link does not give typed text back');
   }
+  await browser.goto(`file://${page}#text=B%207`);  // where the page already is
+  await waitFor(browser, 'the input of a link opened where the page is',
+                () => document.getElementById('text').value === 'B 7' && document.getElementById('size').textContent === '1 bytes');
   await browser.goto('about:blank');
   await browser.goto(`file://${page}#bytes=QjEgM`);  // cut short: no base64
   if (await waitText(browser, 'source', 'The link is damaged')) await waitText(browser, 'status', 'Exit status 0');

@@ -471,6 +471,8 @@ function start() {
     characterWidth = 0;
     drawDump();
   });
+  // A link opened where the page already is changes only its address.
+  window.addEventListener('hashchange', () => location.hash && restoreFromAddress());
   if (location.hash) restoreFromAddress();
   else load(data.examples['worked-example.txt'] ?? '', null);
 }
