@@ -256,6 +256,12 @@ async function links(browser) {
   await browser.goto(`file://${page}#text=B%207`);  // where the page already is
   await waitFor(browser, 'the input of a link opened where the page is',
                 () => document.getElementById('text').value === 'B 7' && document.getElementById('size').textContent === '1 bytes');
+  // The button's word on the link it made lasts until the input changes.
+  const offers = (offer) => (document.getElementById('copy-link').textContent === 'Copy a link to this input') === offer;
+  await browser.click('#copy-link');
+  await waitFor(browser, 'the word on the link made', offers, false);
+  await enter(browser, 'B 8');
+  await waitFor(browser, 'the button offering a link again', offers, true);
   await browser.goto('about:blank');
   await browser.goto(`file://${page}#bytes=QjEgM`);  // cut short: no base64
   if (await waitText(browser, 'source', 'The link is damaged')) await waitText(browser, 'status', 'Exit status 0');

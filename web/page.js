@@ -328,8 +328,11 @@ function restoreFromAddress() {
 
 let pending = 0;
 
+// Converts the input, which has changed: the button's word on a link it made
+// is of the input before.
 async function update() {
   const ticket = ++pending;
+  $('copy-link').textContent = 'Copy a link to this input';
   const result = await convert(input(), inName(), outName());
   if (ticket === pending) show(result);
 }
