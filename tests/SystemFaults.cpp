@@ -5,10 +5,12 @@
 //   flock-enolck      no lock is supported
 //   close-eio         closing a file open for writing fails (a late write-back)
 //   read-eio=N        the Nth read of a file open for reading fails
-//   write-short       writing more than a byte writes one less, as a full disk may
+//   write-short       writing writes one byte less (of one byte, none), as a full
+//                     disk may, leaving errno as a failure's, as a success may
 //   fstat-fails       fstat of a file open for writing fails
 //   input-fstat-fails fstat of a file open for reading fails
 //   size=N            a file open for reading says it is N bytes long (it grew or shrank)
+//   fstatfs-fails     fstatfs fails: no file system is told
 
 #include <cerrno>
 #include <cstdio>
@@ -17,6 +19,7 @@
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 
 // The number that FAULT gives NAME ("size=4"), 1 where it names NAME alone,
 // 0 where it does not name it or FD, if given, is not open for writing (or,
@@ -74,7 +77,8 @@ extern "C" ssize_t read(int fd, void *buffer, size_t count)
 
 extern "C" ssize_t write(int fd, const void *buffer, size_t count)
 {
-    count -= Fault("write-short", fd) && count > 1;
+    if (Fault("write-short", fd) && count > 0)
+        count--, errno = EIO;
     return Real<ssize_t(int, const void *, size_t)>("write")(fd, buffer, count);
 }
 
@@ -98,4 +102,20 @@ extern "C" int fstat64(int fd, struct stat64 *info)
 extern "C" int fstat(int fd, struct stat *info)
 {
     return Stat("fstat", fd, info);
+}
+
+// fstatfs, and fstatfs64 where glibc's headers send fstatfs there.
+template <typename STATFS_T> static int StatFs(const char *name, int fd, STATFS_T *info)
+{
+    return Fault("fstatfs-fails") ? Fail(ENOSYS) : Real<int(int, STATFS_T *)>(name)(fd, info);
+}
+
+extern "C" int fstatfs64(int fd, struct statfs64 *info)
+{
+    return StatFs("fstatfs64", fd, info);
+}
+
+extern "C" int fstatfs(int fd, struct statfs *info)
+{
+    return StatFs("fstatfs", fd, info);
 }

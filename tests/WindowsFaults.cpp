@@ -4,7 +4,9 @@
 // FAULT holds words CALL[@N[+]][=WHAT]: the function CALL fails at its Nth
 // call (with +, at every one from the Nth; without @N, at every one), with
 // the error WHAT, a number (5, access denied, where none is given); or, for
-// WriteFile, "short", one byte less written; for GetFileSizeEx, "size:N".
+// WriteFile, "short", one byte less written (of one byte, none), the last
+// error left as a failure's, as a success may leave it; for GetFileSizeEx,
+// "size:N".
 // A failed CloseHandle closes all the same, as a failed write-back does. The
 // layer also counts the files that the program holds open. It is never
 // linked into a program that ships.
@@ -92,7 +94,9 @@ decltype(&WriteFile) realWriteFile;
 BOOL WINAPI FaultyWriteFile(HANDLE file, LPCVOID buffer, DWORD count, LPDWORD put, LPOVERLAPPED at)
 {
     const FAULT_T *fault = Firing("WriteFile");
-    bool cut = fault != nullptr && std::strcmp(fault->what, "short") == 0 && count > 1;
+    bool cut = fault != nullptr && std::strcmp(fault->what, "short") == 0 && count > 0;
+    if (cut)
+        SetLastError(ERROR_IO_DEVICE);
     return fault != nullptr && !cut ? FALSE : realWriteFile(file, buffer, count - cut, put, at);
 }
 
