@@ -82,12 +82,28 @@ HANDLE WINAPI FaultyCreateFileW(LPCWSTR name, DWORD access, DWORD share,
     return file;
 }
 
+// A call that succeeds may change the last error: CloseHandle and HeapFree,
+// which the code calls between a failure and its report, leave a stale one,
+// so that a report gives the failure's only where the code kept it.
+BOOL Stale(BOOL done)
+{
+    if (done)
+        SetLastError(ERROR_INVALID_HANDLE);
+    return done;
+}
+
+decltype(&HeapFree) realHeapFree;
+BOOL WINAPI FaultyHeapFree(HANDLE heap, DWORD flags, LPVOID block)
+{
+    return Stale(realHeapFree(heap, flags, block));
+}
+
 decltype(&CloseHandle) realCloseHandle;
 BOOL WINAPI FaultyCloseHandle(HANDLE handle)
 {
     std::replace(openFiles, openFiles + 32, handle, HANDLE{});
     BOOL closed = realCloseHandle(handle);
-    return Firing("CloseHandle") ? FALSE : closed;
+    return Firing("CloseHandle") ? FALSE : Stale(closed);
 }
 
 decltype(&WriteFile) realWriteFile;
@@ -140,6 +156,7 @@ const struct
              HOOK("GetFileType", GetFileType),
              HOOK("SetEndOfFile", SetEndOfFile),
              HOOK("HeapAlloc", HeapAlloc),
+             HOOK("HeapFree", HeapFree),
              HOOK("MultiByteToWideChar", MultiByteToWideChar),
              HOOK("WideCharToMultiByte", WideCharToMultiByte),
              HOOK("__wgetmainargs", MainArguments)};
