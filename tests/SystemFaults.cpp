@@ -104,18 +104,9 @@ extern "C" int fstat(int fd, struct stat *info)
     return Stat("fstat", fd, info);
 }
 
-// fstatfs, and fstatfs64 where glibc's headers send fstatfs there.
-template <typename STATFS_T> static int StatFs(const char *name, int fd, STATFS_T *info)
-{
-    return Fault("fstatfs-fails") ? Fail(ENOSYS) : Real<int(int, STATFS_T *)>(name)(fd, info);
-}
-
+// The program's fstatfs, which 64-bit file offsets make fstatfs64.
 extern "C" int fstatfs64(int fd, struct statfs64 *info)
 {
-    return StatFs("fstatfs64", fd, info);
-}
-
-extern "C" int fstatfs(int fd, struct statfs *info)
-{
-    return StatFs("fstatfs", fd, info);
+    return Fault("fstatfs-fails") ? Fail(ENOSYS)
+                                  : Real<int(int, struct statfs64 *)>("fstatfs64")(fd, info);
 }
