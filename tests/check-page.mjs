@@ -75,6 +75,11 @@ const drop = (browser, bytes, name) => browser.evaluate((text, name) => {
   document.body.dispatchEvent(new DragEvent('drop', { dataTransfer: transfer, bubbles: true }));
 }, bytes.toString('base64'), name);
 
+// Waits for the output of an opened file's text, edited into one byte, to be
+// offered under the file's name, NAME.
+const editedKeeps = (browser, name) => waitFor(browser, `the edited text's byte offered as ${name}`, (name) =>
+  document.getElementById('size').textContent === '1 bytes' && document.getElementById('download').textContent === `Download ${name}`, name);
+
 async function showsOutputOf(browser, data, what) {
   const got = Buffer.from(await browser.evaluate(() => document.getElementById('dump').textContent.split('\n')
     .flatMap((line) => /^[0-9A-F]{8}  ((?:[0-9A-F]{2} ?)+)/.exec(line)?.[1].trim().split(' ') ?? [])
@@ -82,9 +87,9 @@ async function showsOutputOf(browser, data, what) {
   if (!got.equals(runNative(data).output)) fault(`${what} gives ${got.toString('hex')}`);
 }
 
-// A file opened and one dropped are converted byte for byte; neither, nor
-// typing, reaches the address. An example is named in its list only while
-// it is the input.
+// A file opened and one dropped are converted byte for byte, and their text,
+// once edited, keeps their name; neither, nor typing, reaches the address.
+// An example is named in its list only while it is the input.
 async function files(browser) {
   await browser.evaluate(() => {
     const list = document.getElementById('example');
@@ -108,7 +113,7 @@ async function files(browser) {
   await showsOutputOf(browser, RAW, 'a file dropped');
   await browser.evaluate(() => (document.getElementById('text').value = ''));
   await browser.type('#text', TYPED);
-  await waitText(browser, 'download', 'out.bin');
+  await editedKeeps(browser, 'dropped.bin');
   const hash = await browser.evaluate(() => location.hash);
   if (hash) fault(`typing, opening or dropping put ${hash.slice(0, 40)}… in the address`);
   // Text dragged onto the editor is the browser's to insert.
@@ -133,7 +138,7 @@ async function files(browser) {
     }
     await waitText(browser, 'source', 'The browser cannot read ');
     const kept = await browser.evaluate(() => document.getElementById('text').value + '|' + document.getElementById('download').textContent);
-    if (kept !== `${TYPED}|Download out.bin`) fault(`an unreadable ${selector} leaves ${kept}`);
+    if (kept !== `${TYPED}|Download dropped.bin`) fault(`an unreadable ${selector} leaves ${kept}`);
   }
 }
 
@@ -221,6 +226,8 @@ async function descriptions(browser) {
   });
   if (!tooLong.startsWith('true|16384|') || !tooLong.endsWith('too long for this browser to show; all of it is converted.'))
     fault(`a text too long for a string is taken: ${tooLong}`);
+  await enter(browser, 'B 1');
+  await editedKeeps(browser, 'large.bin');
   // A binary whose text the module has no memory for is not loaded, and said not to be.
   await browser.evaluate(() => {
     const instantiate = WebAssembly.instantiate;

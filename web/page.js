@@ -118,7 +118,8 @@ async function describe(...choices) {
 
 // The input: a file's bytes, converted as they are, or else the editor's
 // text; and its name, which the output's is made from (in.txt gives in.bin),
-// or none for text typed afresh, which gives out.bin.
+// kept while the text is edited, or none for text typed into the page as it
+// opened, which gives out.bin.
 const source = { bytes: null, name: null };
 
 function input() {
@@ -438,7 +439,7 @@ function start() {
   $('binary').addEventListener('change', () => openBinary(chosen('binary')));
   $('save-text').addEventListener('click', saveText);
   $('text').addEventListener('input', () => {
-    source.bytes = source.name = null;  // typed text now
+    source.bytes = null;  // the text now, still under the name of what was opened
     examples.value = '';
     $('source').hidden = $('whole').hidden = true;
     showLines();
