@@ -98,9 +98,12 @@ TEST_F(File, GivesBackWhatItTook)
     HFILE_T *input = File_OpenRead(TEST_FILE.c_str());
     int beside = OpenFiles();
 #ifdef _WIN32
-    char text[100];  // Windows's sharing mode refuses it, and says so
+    char text[100], violation[100];  // Windows's sharing mode refuses it, and says so
     EXPECT_EQ(File_Create(TEST_FILE.c_str(), nullptr), File_StatusResult(STATUS_ERROR));
     EXPECT_TRUE(File_ErrorText(text, sizeof text));
+    SetLastError(ERROR_SHARING_VIOLATION);
+    File_ErrorText(violation, sizeof violation);
+    EXPECT_STREQ(text, violation);
 #elif !defined(__wasi__)
     EXPECT_EQ(File_Create(TEST_FILE.c_str(), nullptr), File_StatusResult(STATUS_IN_USE));
 #endif
