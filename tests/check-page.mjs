@@ -255,7 +255,7 @@ async function links(browser) {
     const address = await browser.evaluate(() => location.href);
     await browser.goto('about:blank');
     await browser.goto(address);
-    await waitText(browser, 'status', 'Exit status');
+    await waitText(browser, 'download', output);  // with the name it was offered under
     if (kind === 'bytes=') await showsOutputOf(browser, LINKED, "a link to a file's bytes");
     else if (await browser.evaluate(() => document.getElementById('text').value) !== IN_ADDRESS)
       fault('a link does not give typed text back');
