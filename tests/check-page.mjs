@@ -177,7 +177,7 @@ async function marks(browser) {
 // A binary's description converts back into it in every layout: each
 // example's output, all 256 byte values and nothing. A file opened as text
 // shows its description, whose output is its bytes: in Chromium, a file of
-// 1 MiB within a second.
+// 1 MiB within a second, of whose text the start is shown, not to be typed into.
 async function descriptions(browser) {
   const binaries = readdirSync(examples).map((name) => runNative(readFileSync(join(examples, name))).output);
   binaries.push(Buffer.from(Array.from({ length: 256 }, (_, byte) => byte)), Buffer.alloc(0));
@@ -204,6 +204,11 @@ async function descriptions(browser) {
   const shown = await browser.evaluate(() => document.getElementById('size').textContent + '|' +
                                              document.getElementById('text').value.split('\n', 2).join('|'));
   if (shown !== '1048576 bytes|# large.bin: 1048576 bytes|W b') fault(`a binary opened as text shows ${shown}`);
+  // Its start, shown alone, cannot be typed into: that would make the start the whole input.
+  const length = await browser.evaluate(() => document.getElementById('text').value.length);
+  await browser.type('#text', '9');
+  const typed = await browser.evaluate(() => `${document.getElementById('text').value.length}|${document.getElementById('size').textContent}`);
+  if (typed !== `${length}|1048576 bytes`) fault(`the start of a large text, shown alone, took typing: ${typed}`);
   const saved = await browser.evaluate(async () => {  // what "Save the text" hands the browser
     const [make, click] = [URL.createObjectURL, HTMLAnchorElement.prototype.click];
     let blob, name;
