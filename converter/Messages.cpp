@@ -112,6 +112,9 @@ static const char *OpenRefusal(int status, char (&text)[REASON_MAX])
                "output";
     case STATUS_NOT_REGULAR: return "not a regular file, but a device or a pipe";
     case STATUS_MESSAGES: return "the messages go there (standard output or standard error)";
+    case STATUS_MAY_TAKE_MESSAGES:
+        return "the messages may go there (standard output or standard error), which its file "
+               "system cannot rule out; name another output";
     case STATUS_IN_USE: return "another program has it open";
     default: File_ErrorText(text, sizeof text); return text;
     }

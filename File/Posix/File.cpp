@@ -134,15 +134,20 @@ static bool KeepsIdentity(int fd)
     return false;
 }
 
-static void Keep(HFILE_T *file, int fd, const struct stat &info)
+static IDENTITY_T Identity(int fd, const struct stat &info)
 {
-    file->os = fd;
 #ifdef __APPLE__
     struct timespec modified = info.st_mtimespec;
 #else
     struct timespec modified = info.st_mtim;
 #endif
-    file->identity = {info.st_dev, info.st_ino, info.st_size, modified, KeepsIdentity(fd)};
+    return {info.st_dev, info.st_ino, info.st_size, modified, KeepsIdentity(fd)};
+}
+
+static void Keep(HFILE_T *file, int fd, const struct stat &info)
+{
+    file->os = fd;
+    file->identity = Identity(fd, info);
 }
 
 // Opens without blocking, so that a FIFO or a device with nothing behind it
@@ -177,31 +182,35 @@ static int OpenForReading(HFILE_T *file, const char *name, const HFILE_T *)
     return STATUS_OK;
 }
 
-// Whether INFO is the file where the standard stream FD goes. A terminal, or
-// a device such as /dev/null, keeps neither the messages nor the data, so it
-// may take both.
-static bool IsStandardStream(int fd, const struct stat &info)
-{
-    struct stat stream;
-    return fstat(fd, &stream) == 0 && !S_ISCHR(stream.st_mode) && stream.st_dev == info.st_dev &&
-           stream.st_ino == info.st_ino;
-}
-
 static bool SameTime(const struct timespec &one, const struct timespec &other)
 {
     return one.tv_sec == other.tv_sec && one.tv_nsec == other.tv_nsec;
 }
 
-// Whether the output OUT is the input IN, or may be where a file system
-// cannot tell: then a regular file that was there before, of the input's
-// size and modification time, is taken to be it.
-static int AsInput(const IDENTITY_T &in, const IDENTITY_T &out, bool olderRegularFile)
+// Whether the output OUT is the file ITS (the input's, or a standard
+// stream's), or may be where a file system cannot tell: then a regular file
+// that was there before, of the same size and modification time, is taken
+// to be it.
+static int AsFile(const IDENTITY_T &its, const IDENTITY_T &out, bool olderRegularFiles, int same,
+                  int maybe)
 {
-    if (in.device == out.device && in.inode == out.inode)
-        return STATUS_SAME_FILE;
-    bool unsure = !(in.kept && out.kept) && olderRegularFile && in.size == out.size &&
-                  SameTime(in.modified, out.modified);
-    return unsure ? STATUS_MAY_BE_SAME : STATUS_OK;
+    if (its.device == out.device && its.inode == out.inode)
+        return same;
+    bool unsure = !(its.kept && out.kept) && olderRegularFiles && its.size == out.size &&
+                  SameTime(its.modified, out.modified);
+    return unsure ? maybe : STATUS_OK;
+}
+
+// Whether the output OUT is, or may be, the file where the standard stream
+// FD goes. A terminal, or a device such as /dev/null, keeps neither the
+// messages nor the data, so it may take both.
+static int AsStandardStream(int fd, const IDENTITY_T &out, bool olderRegularFile)
+{
+    struct stat stream;
+    if (fstat(fd, &stream) != 0 || S_ISCHR(stream.st_mode))
+        return STATUS_OK;
+    return AsFile(Identity(fd, stream), out, olderRegularFile && S_ISREG(stream.st_mode),
+                  STATUS_MESSAGES, STATUS_MAY_TAKE_MESSAGES);
 }
 
 // What forbids writing the open file OUTPUT, checked before anything is cut:
@@ -217,12 +226,15 @@ static int CheckOutput(const HFILE_T *output, const struct stat &info, const HFI
         return STATUS_ERROR;
     }
     bool olderRegularFile = !created && S_ISREG(info.st_mode);
-    int asInput =
-        input != nullptr ? AsInput(input->identity, output->identity, olderRegularFile) : STATUS_OK;
-    if (asInput != STATUS_OK)
-        return asInput;
-    if (IsStandardStream(STDOUT_FILENO, info) || IsStandardStream(STDERR_FILENO, info))
-        return STATUS_MESSAGES;
+    int conflict = input != nullptr ? AsFile(input->identity, output->identity, olderRegularFile,
+                                             STATUS_SAME_FILE, STATUS_MAY_BE_SAME)
+                                    : STATUS_OK;
+    if (conflict == STATUS_OK)
+        conflict = AsStandardStream(STDOUT_FILENO, output->identity, olderRegularFile);
+    if (conflict == STATUS_OK)
+        conflict = AsStandardStream(STDERR_FILENO, output->identity, olderRegularFile);
+    if (conflict != STATUS_OK)
+        return conflict;
     if (!S_ISREG(info.st_mode))
         return STATUS_OK;
     int locked = Lock(output->os, LOCK_EX);
