@@ -209,6 +209,9 @@ async function descriptions(browser) {
   await browser.type('#text', '9');
   const typed = await browser.evaluate(() => `${document.getElementById('text').value.length}|${document.getElementById('size').textContent}`);
   if (typed !== `${length}|1048576 bytes`) fault(`the start of a large text, shown alone, took typing: ${typed}`);
+  await browser.click('#copy-link');  // a text of megabytes stays out of the address, and so of the history
+  await waitText(browser, 'copy-link', 'Too long for a link');
+  if (await browser.evaluate(() => location.hash)) fault('a text too long for a link went into the address');
   const saved = await browser.evaluate(async () => {  // what "Save the text" hands the browser
     const [make, click] = [URL.createObjectURL, HTMLAnchorElement.prototype.click];
     let blob, name;
