@@ -76,9 +76,10 @@ const drop = (browser, bytes, name) => browser.evaluate((text, name) => {
 }, bytes.toString('base64'), name);
 
 // Waits for the output of an opened file's text, edited into one byte, to be
-// offered under the file's name, NAME.
+// offered under the file's name, NAME, with no note left that the file's bytes are converted.
 const editedKeeps = (browser, name) => waitFor(browser, `the edited text's byte offered as ${name}`, (name) =>
-  document.getElementById('size').textContent === '1 bytes' && document.getElementById('download').textContent === `Download ${name}`, name);
+  document.getElementById('size').textContent === '1 bytes' && document.getElementById('download').textContent === `Download ${name}` &&
+  document.getElementById('source').hidden, name);
 
 async function showsOutputOf(browser, data, what) {
   const got = Buffer.from(await browser.evaluate(() => document.getElementById('dump').textContent.split('\n')
@@ -97,6 +98,8 @@ async function files(browser) {
     list.dispatchEvent(new Event('change'));
   });
   await waitText(browser, 'download', 'sine-table.bin');
+  await enter(browser, 'B 1');
+  if (await browser.evaluate(() => document.getElementById('example').value)) fault('an example, once edited, is still named');
   writeFileSync(join(work, 'raw.txt'), RAW);
   await browser.setFile('#file', join(work, 'raw.txt'));
   await waitText(browser, 'download', 'raw.bin');
@@ -123,6 +126,12 @@ async function files(browser) {
     return !document.getElementById('text').dispatchEvent(new DragEvent(type, { dataTransfer: transfer, bubbles: true, cancelable: true }));
   }));
   if (taken.length) fault(`the page takes text dragged onto the editor: ${taken}`);
+  const fileOver = await browser.evaluate(() => {  // which lets the browser drop it on the page, not open it instead
+    const transfer = new DataTransfer();
+    transfer.items.add(new File(['B 7'], 'over.txt'));
+    return !document.body.dispatchEvent(new DragEvent('dragover', { dataTransfer: transfer, bubbles: true, cancelable: true }));
+  });
+  if (!fileOver) fault('a file dragged over the page is not taken');
   // A folder, opened as a file or as a binary, loads nothing and says so,
   // the input kept. Firefox's driver chooses no folder: there a read fails
   // as a folder's does.
@@ -142,16 +151,16 @@ async function files(browser) {
   }
 }
 
-// A bad token's line is marked and in view, also once the message's link to
-// it is followed with the editor scrolled to its top; a number written
-// otherwise than it reads marks its line, unlike an error; a byte-order mark
-// that begins a file shows where it stands.
+// A bad token's line is marked, level with its number, and in view, also
+// once the message's link to it is followed with the editor scrolled to its
+// top; a number written otherwise than it reads marks its line, unlike an
+// error; a byte-order mark that begins a file shows where it stands.
 async function marks(browser) {
   const inView = () => {
     const area = document.getElementById('text').getBoundingClientRect(), mark = document.getElementById('mark');
-    const band = mark.getBoundingClientRect();
-    return [...document.querySelectorAll('#lines .bad')].map((line) => line.textContent).join() === '60' &&
-           !mark.hidden && band.top >= area.top && band.bottom <= area.bottom;
+    const band = mark.getBoundingClientRect(), numbers = [...document.querySelectorAll('#lines .bad')];
+    return numbers.map((line) => line.textContent).join() === '60' && !mark.hidden && band.top >= area.top &&
+           band.bottom <= area.bottom && Math.abs(numbers[0].getBoundingClientRect().top - band.top) < 1;
   };
   await enter(browser, BAD);
   await waitText(browser, 'messages', 'at line 60');
