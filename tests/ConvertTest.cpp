@@ -115,6 +115,10 @@ const CASE_T CASES[] = {
     {"D -0x10 -x", "", 3, Bad("-0x10"),
      Why(NO_SIGN +
          "a negative value is written as its two's complement, -0x10 at D as 0xFFFFFFF0")},
+    {"300 -" + L32.substr(1), "2C", 3, Bad("-" + L32.substr(1)),  // a sign at the longest
+     Warned("300", "does not fit in 1 byte", "0x2C") +
+         Why(NO_SIGN + "a negative value is written as its two's complement, -" + L32.substr(1) +
+             " at B as 0x39")},
     {"B -x +12", "", 3, Bad("-x"), Why(NOT_A_TOKEN)},
     {"+x\x1B[7m", "", 3, Bad("+x\\x1B[7m"), Why(NOT_A_TOKEN)},  // no escape reaches the terminal
     {"+12", "", 3, Bad("+12"), Why(NO_SIGN + "write +12 as 12")},
