@@ -81,7 +81,8 @@ const CASE_T CASES[] = {
     // Tokens, white space and comments.
     {"\t\v\f \n\r9 ", "09"},
     {"7#c\n8#c\r9 # 10", "07 08 09"},
-    {L32 + "#", "C7", 0, "", Warned(L32, "is past 32 bits", "0xC7")},
+    {L32 + "#\n300", "C7 2C", 0, "",
+     Warned(L32, "is past 32 bits", "0xC7") + Warned("300", "does not fit in 1 byte", "0x2C", 2)},
     {L32 + "1", "", 3, "ERROR: Token too long at line 1.\n", Why("a token has at most 32 bytes")},
     // Numbers, widths and byte orders; each that is written otherwise than
     // it reads, warned of, the first ten of them in full.
