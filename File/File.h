@@ -35,10 +35,10 @@ void File_PrintName(std::FILE *stream, const char *name, std::size_t length);
 // or may have open where the file system cannot tell (STATUS_MAY_BE_SAME),
 // and the file where standard output or standard error go
 // (STATUS_MESSAGES), or may go (STATUS_MAY_TAKE_MESSAGES), whatever name or
-// link reaches them, and a file whose
-// identity it cannot tell; a refused file is left as it was, and one that
-// this call created is removed again. STATUS_ERROR is the system's refusal,
-// STATUS_NO_MEMORY a lack of memory for the record.
+// link reaches them, and a file whose identity it cannot tell; a refused
+// file is left as it was, and one that this call created is removed again.
+// STATUS_ERROR is the system's refusal, STATUS_NO_MEMORY a lack of memory
+// for the record.
 HFILE_T *File_OpenRead(const char *name);
 HFILE_T *File_Create(const char *name, const HFILE_T *input);
 
