@@ -76,7 +76,8 @@ HFILE_T *File_OpenRead(const char *)
 
 // A value takes at most 4 bytes for the 2 bytes of text ("1 ") that it
 // takes at least, so room for twice the input is made once, before the
-// first write, and none during the conversion.
+// first write, and none during the conversion. Twice the input's size
+// cannot wrap: the allocator gives no block of half the address space.
 HFILE_T *File_Create(const char *, const HFILE_T *in)
 {
     if (in != nullptr)
