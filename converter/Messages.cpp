@@ -145,7 +145,8 @@ void Message_CannotOpen(const MESSAGES_T *m, int status, const char *name)
 }
 
 // What a bad token most likely meant, where its text shows it: a sign before
-// a number, or the mark that begins a file of UTF-8 or UTF-16. The token is
+// a number, the mark that begins a file of UTF-8 or UTF-16, or values copied
+// from a list with commas, as C's arrays have them. The token is
 // printed here only where it is a sign and a number, which are all printable.
 static void PrintBadTokenReason(const MESSAGES_T *m, const CONVERT_REPORT_T *report)
 {
@@ -175,6 +176,8 @@ static void PrintBadTokenReason(const MESSAGES_T *m, const CONVERT_REPORT_T *rep
                      token, WIDTHS[report->size], 2 << report->size,
                      static_cast<unsigned long long>(value));
     }
+    else if (std::strchr(token, ',') != nullptr)
+        std::fputs("values are separated by white space, not by commas\n", reasons);
     else
         std::fputs("a token is a number or one of the directives B, W, D, b and l\n", reasons);
 }

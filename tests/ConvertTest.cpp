@@ -74,6 +74,7 @@ string Times(int n, const string &text)
 
 const string NOT_A_TOKEN = "a token is a number or one of the directives B, W, D, b and l";
 const string NO_SIGN = "a number has no sign: ";
+const string COMMA = "values are separated by white space, not by commas";
 const string OCTAL = "reads as octal for its leading 0, and stops at its ";
 const string L32(32, '1');
 
@@ -107,8 +108,8 @@ const CASE_T CASES[] = {
          Times(9, Warned("300", "does not fit in 1 byte", "0x2C", 2)) + "numpress: '" + IN +
          "': 1 more warning\n"},
     // Tokens that are neither, and how they are shown, with what was most
-    // likely meant: a number without its sign, a file without the mark that
-    // begins its UTF-8 or UTF-16.
+    // likely meant: a number without its sign, values without commas, a file
+    // without the mark that begins its UTF-8 or UTF-16.
     {"1 -1 2", "01", 3, Bad("-1"),
      Why(NO_SIGN + "a negative value is written as its two's complement, -1 at B as 0xFF")},
     {"W -16384", "", 3, Bad("-16384"),
@@ -121,6 +122,8 @@ const CASE_T CASES[] = {
          Why(NO_SIGN + "a negative value is written as its two's complement, -" + L32.substr(1) +
              " at B as 0x39")},
     {"B -x +12", "", 3, Bad("-x"), Why(NOT_A_TOKEN)},
+    {"1 2,0x3", "01", 3, Bad("2,0x3"), Why(COMMA)},
+    {"B 0x12, 0x34,", "", 3, Bad("0x12,"), Why(COMMA)},
     {"+x\x1B[7m", "", 3, Bad("+x\\x1B[7m"), Why(NOT_A_TOKEN)},  // no escape reaches the terminal
     {"+12", "", 3, Bad("+12"), Why(NO_SIGN + "write +12 as 12")},
     {"\xEF\xBB\xBF"
