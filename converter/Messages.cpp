@@ -9,6 +9,7 @@
 #include "converter/Converter.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 enum
@@ -144,14 +145,41 @@ void Message_CannotOpen(const MESSAGES_T *m, int status, const char *name)
     PrintReason(m, "open", name, why);
 }
 
-// What a bad token most likely meant, where its text shows it: a sign before
-// a number, the mark that begins a file of UTF-8 or UTF-16, or values copied
-// from a list with commas, as C's arrays have them. The token is
-// printed here only where it is a sign and a number, which are all printable.
-static void PrintBadTokenReason(const MESSAGES_T *m, const CONVERT_REPORT_T *report)
+// Why a negative number is not read, and the value that writes it: its two's
+// complement at the current width.
+static void PrintTwosComplement(std::FILE *reasons, const char *token, std::int32_t size)
 {
     static const char *const WIDTHS[] = {"B", "W", "D"};
+    WARNING_T ignored;
+    std::uint64_t span = std::uint64_t{1} << (8 << size);
+    std::uint64_t value = (span - ParseNumber(token + 1, &ignored) % span) % span;
+    std::fprintf(reasons,
+                 "a number has no sign: a negative value is written as its two's complement, "
+                 "%s at %s as 0x%0*llX\n",
+                 token, WIDTHS[size], 2 << size, static_cast<unsigned long long>(value));
+}
+
+// The value of TOKEN as a binary number with C's 0b, which fits 32 bits in
+// the longest token; false where it is not one.
+static bool BinaryValue(const char *token, unsigned long *value)
+{
+    if (token[0] != '0' || (token[1] != 'b' && token[1] != 'B') ||
+        (token[2] != '0' && token[2] != '1'))
+        return false;
+    char *end;
+    *value = std::strtoul(token + 2, &end, 2);
+    return *end == 0;
+}
+
+// What a bad token most likely meant, where its text shows it: a sign before
+// a number, a binary number, the mark that begins a file of UTF-8 or UTF-16,
+// or text copied from C: its comments, or its lists with commas. The token is
+// printed here only where it is a number with a sign or in binary, whose
+// bytes are all printable.
+static void PrintBadTokenReason(const MESSAGES_T *m, const CONVERT_REPORT_T *report)
+{
     const char *token = report->token;
+    unsigned long binary;
     std::FILE *reasons = AboutLine(m, report->line);
     if (report->tokenOffset == 0 && std::strncmp(token, "\xEF\xBB\xBF", 3) == 0)
         std::fputs("the file begins with a UTF-8 byte-order mark (EF BB BF); save it as UTF-8 "
@@ -166,16 +194,12 @@ static void PrintBadTokenReason(const MESSAGES_T *m, const CONVERT_REPORT_T *rep
     else if (token[0] == '+' && IsNumberText(token + 1))
         std::fprintf(reasons, "a number has no sign: write %s as %s\n", token, token + 1);
     else if (token[0] == '-' && IsNumberText(token + 1))
-    {
-        WARNING_T ignored;
-        std::uint64_t span = std::uint64_t{1} << (8 << report->size);
-        std::uint64_t value = (span - ParseNumber(token + 1, &ignored) % span) % span;
-        std::fprintf(reasons,
-                     "a number has no sign: a negative value is written as its two's "
-                     "complement, %s at %s as 0x%0*llX\n",
-                     token, WIDTHS[report->size], 2 << report->size,
-                     static_cast<unsigned long long>(value));
-    }
+        PrintTwosComplement(reasons, token, report->size);
+    else if (BinaryValue(token, &binary))
+        std::fprintf(reasons, "a number is decimal, octal or hexadecimal: write %s as 0x%lX\n",
+                     token, binary);
+    else if (std::strncmp(token, "//", 2) == 0 || std::strncmp(token, "/*", 2) == 0)
+        std::fputs("a comment begins with # and goes on to the end of its line\n", reasons);
     else if (std::strchr(token, ',') != nullptr)
         std::fputs("values are separated by white space, not by commas\n", reasons);
     else

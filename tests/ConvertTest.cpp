@@ -74,6 +74,8 @@ string Times(int n, const string &text)
 
 const string NOT_A_TOKEN = "a token is a number or one of the directives B, W, D, b and l";
 const string NO_SIGN = "a number has no sign: ";
+const string NOT_BINARY = "a number is decimal, octal or hexadecimal: ";
+const string COMMENT = "a comment begins with # and goes on to the end of its line";
 const string COMMA = "values are separated by white space, not by commas";
 const string OCTAL = "reads as octal for its leading 0, and stops at its ";
 const string L32(32, '1');
@@ -108,8 +110,9 @@ const CASE_T CASES[] = {
          Times(9, Warned("300", "does not fit in 1 byte", "0x2C", 2)) + "numpress: '" + IN +
          "': 1 more warning\n"},
     // Tokens that are neither, and how they are shown, with what was most
-    // likely meant: a number without its sign, values without commas, a file
-    // without the mark that begins its UTF-8 or UTF-16.
+    // likely meant: a number without its sign, in hexadecimal for binary, a
+    // comment or values as C has them, a file without the mark that begins
+    // its UTF-8 or UTF-16.
     {"1 -1 2", "01", 3, Bad("-1"),
      Why(NO_SIGN + "a negative value is written as its two's complement, -1 at B as 0xFF")},
     {"W -16384", "", 3, Bad("-16384"),
@@ -122,6 +125,13 @@ const CASE_T CASES[] = {
          Why(NO_SIGN + "a negative value is written as its two's complement, -" + L32.substr(1) +
              " at B as 0x39")},
     {"B -x +12", "", 3, Bad("-x"), Why(NOT_A_TOKEN)},
+    {"W 0b1010", "", 3, Bad("0b1010"), Why(NOT_BINARY + "write 0b1010 as 0xA")},
+    {"0B" + L32.substr(2), "", 3, Bad("0B" + L32.substr(2)),
+     Why(NOT_BINARY + "write 0B" + L32.substr(2) + " as 0x3FFFFFFF")},
+    {"0b12", "", 3, Bad("0b12"), Why(NOT_A_TOKEN)},
+    {"0b-1", "", 3, Bad("0b-1"), Why(NOT_A_TOKEN)},
+    {"1 // c", "01", 3, Bad("//"), Why(COMMENT)},
+    {"/*c*/", "", 3, Bad("/*c*/"), Why(COMMENT)},
     {"1 2,0x3", "01", 3, Bad("2,0x3"), Why(COMMA)},
     {"B 0x12, 0x34,", "", 3, Bad("0x12,"), Why(COMMA)},
     {"+x\x1B[7m", "", 3, Bad("+x\\x1B[7m"), Why(NOT_A_TOKEN)},  // no escape reaches the terminal
