@@ -9,7 +9,6 @@
 #include "converter/Converter.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 enum
@@ -161,14 +160,18 @@ static void PrintTwosComplement(std::FILE *reasons, const char *token, std::int3
 
 // The value of TOKEN as a binary number with C's 0b, which fits 32 bits in
 // the longest token; false where it is not one.
-static bool BinaryValue(const char *token, unsigned long *value)
+static bool BinaryValue(const char *token, std::uint32_t *value)
 {
-    if (token[0] != '0' || (token[1] != 'b' && token[1] != 'B') ||
-        (token[2] != '0' && token[2] != '1'))
+    if (token[0] != '0' || (token[1] != 'b' && token[1] != 'B') || token[2] == 0)
         return false;
-    char *end;
-    *value = std::strtoul(token + 2, &end, 2);
-    return *end == 0;
+    *value = 0;
+    for (const char *digit = token + 2; *digit != 0; digit++)
+    {
+        if (*digit != '0' && *digit != '1')
+            return false;
+        *value = *value << 1 | static_cast<std::uint32_t>(*digit - '0');
+    }
+    return true;
 }
 
 // What a bad token most likely meant, where its text shows it: a sign before
@@ -179,7 +182,7 @@ static bool BinaryValue(const char *token, unsigned long *value)
 static void PrintBadTokenReason(const MESSAGES_T *m, const CONVERT_REPORT_T *report)
 {
     const char *token = report->token;
-    unsigned long binary;
+    std::uint32_t binary;
     std::FILE *reasons = AboutLine(m, report->line);
     if (report->tokenOffset == 0 && std::strncmp(token, "\xEF\xBB\xBF", 3) == 0)
         std::fputs("the file begins with a UTF-8 byte-order mark (EF BB BF); save it as UTF-8 "
@@ -196,7 +199,7 @@ static void PrintBadTokenReason(const MESSAGES_T *m, const CONVERT_REPORT_T *rep
     else if (token[0] == '-' && IsNumberText(token + 1))
         PrintTwosComplement(reasons, token, report->size);
     else if (BinaryValue(token, &binary))
-        std::fprintf(reasons, "a number is decimal, octal or hexadecimal: write %s as 0x%lX\n",
+        std::fprintf(reasons, "a number is decimal, octal or hexadecimal: write %s as 0x%X\n",
                      token, binary);
     else if (std::strncmp(token, "//", 2) == 0 || std::strncmp(token, "/*", 2) == 0)
         std::fputs("a comment begins with # and goes on to the end of its line\n", reasons);

@@ -129,7 +129,7 @@ const CASE_T CASES[] = {
     {"0B" + L32.substr(2), "", 3, Bad("0B" + L32.substr(2)),
      Why(NOT_BINARY + "write 0B" + L32.substr(2) + " as 0x3FFFFFFF")},
     {"0b12", "", 3, Bad("0b12"), Why(NOT_A_TOKEN)},
-    {"0b-0", "", 3, Bad("0b-0"), Why(NOT_A_TOKEN)},
+    {"0b", "", 3, Bad("0b"), Why(NOT_A_TOKEN)},
     {"1 //c", "01", 3, Bad("//c"), Why(COMMENT)},
     {"/*c*/", "", 3, Bad("/*c*/"), Why(COMMENT)},
     {"1 2,0x3", "01", 3, Bad("2,0x3"), Why(COMMA)},
