@@ -110,9 +110,9 @@ const CASE_T CASES[] = {
          Times(9, Warned("300", "does not fit in 1 byte", "0x2C", 2)) + "numpress: '" + IN +
          "': 1 more warning\n"},
     // Tokens that are neither, and how they are shown, with what was most
-    // likely meant: a number without its sign, in hexadecimal for binary, a
-    // comment or values as C has them, a file without the mark that begins
-    // its UTF-8 or UTF-16.
+    // likely meant: a number without its sign, or in binary; a comment or
+    // values as C writes them; a file without the mark that begins its UTF-8
+    // or UTF-16.
     {"1 -1 2", "01", 3, Bad("-1"),
      Why(NO_SIGN + "a negative value is written as its two's complement, -1 at B as 0xFF")},
     {"W -16384", "", 3, Bad("-16384"),
