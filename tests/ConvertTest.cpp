@@ -129,6 +129,7 @@ const CASE_T CASES[] = {
     {"0B" + L32.substr(2), "", 3, Bad("0B" + L32.substr(2)),
      Why(NOT_BINARY + "write 0B" + L32.substr(2) + " as 0x3FFFFFFF")},
     {"0b12", "", 3, Bad("0b12"), Why(NOT_A_TOKEN)},
+    {"0o11", "", 3, Bad("0o11"), Why(NOT_A_TOKEN)},  // octal as Python writes it
     {"0b", "", 3, Bad("0b"), Why(NOT_A_TOKEN)},
     {"1 //c", "01", 3, Bad("//c"), Why(COMMENT)},
     {"/*c*/", "", 3, Bad("/*c*/"), Why(COMMENT)},
