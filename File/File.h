@@ -10,13 +10,15 @@
 // implementation; callers only hold the pointer.
 struct HFILE_T;
 
-// The ARGC arguments of the command line as the names that File_OpenRead and
+// The *ARGC arguments of the command line as the names that File_OpenRead and
 // File_Create take: ARGV itself where names are bytes (POSIX). Windows reads
 // the command line again as the user typed it, in UTF-16, splits it as the C
 // run-time splits ARGV, and hands each argument on in UTF-8, so that no code
-// page stands between a name and its file. Null where the command line
-// cannot be read (a name that no UTF-8 spells), or no memory is left.
-char **File_Arguments(int argc, char **argv);
+// page stands between a name and its file; *ARGC becomes the count of that
+// split, which may differ from ARGV's where the code page's best fit made a
+// quotation mark of another character. Null where the command line cannot
+// be read (a name that no UTF-8 spells), or no memory is left.
+char **File_Arguments(int *argc, char **argv);
 
 // Writes the LENGTH bytes of a name at NAME to STREAM as the messages spell
 // it: as it is, or on Windows in the ANSI code page that the messages are

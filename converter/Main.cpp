@@ -8,5 +8,6 @@
 
 int main(int argc, char **argv)
 {
-    return Numpress_Main(argc, File_Arguments(argc, argv), stdout, stderr);
+    char **names = File_Arguments(&argc, argv);
+    return Numpress_Main(argc, names, stdout, stderr);
 }

@@ -6,7 +6,7 @@
 // the error WHAT, a number (5, access denied, where none is given); or, for
 // WriteFile, "short", one byte less written (of one byte, none), the last
 // error left as a failure's, as a success may leave it; for GetFileSizeEx,
-// "size:N".
+// "size:N"; for __wgetmainargs, "count:N".
 // A failed CloseHandle closes all the same, as a failed write-back does. The
 // layer also counts the files that the program holds open. It is never
 // linked into a program that ships.
@@ -128,13 +128,20 @@ BOOL WINAPI FaultyGetFileSizeEx(HANDLE file, PLARGE_INTEGER size)
     return told;
 }
 
-// The C run-time's split of the command line in UTF-16 (File/Win32/Names.cpp).
+// The C run-time's split of the command line in UTF-16 (File/Win32/Names.cpp);
+// with "count:N", its first N arguments alone, as where it differs from the
+// ANSI split of main's arguments.
 int(__cdecl *realMainArguments)(int *, wchar_t ***, wchar_t ***, int, void *);
 int __cdecl FaultyMainArguments(int *count, wchar_t ***arguments, wchar_t ***environment, int glob,
                                 void *start)
 {
-    return Firing("__wgetmainargs") ? -1
-                                    : realMainArguments(count, arguments, environment, glob, start);
+    const FAULT_T *fault = Firing("__wgetmainargs");
+    if (fault != nullptr && std::strncmp(fault->what, "count:", 6) != 0)
+        return -1;
+    int split = realMainArguments(count, arguments, environment, glob, start);
+    if (fault != nullptr)
+        *count = std::atoi(fault->what + 6);
+    return split;
 }
 
 #define HOOK(NAME, FUNCTION) \

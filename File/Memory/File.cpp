@@ -50,7 +50,7 @@ const std::uint8_t *MemoryFile_Output(std::size_t *size)
     return output.bytes;
 }
 
-char **File_Arguments(int, char **argv)
+char **File_Arguments(int *, char **argv)
 {
     return argv;
 }

@@ -52,7 +52,7 @@ static void CheckHandle(const HFILE_T *file, int line)
         Assert_Fail(__FILE__, line);
 }
 
-char **File_Arguments(int, char **argv)
+char **File_Arguments(int *, char **argv)
 {
     return argv;
 }

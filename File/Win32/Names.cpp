@@ -34,17 +34,21 @@ static char *Utf8(const wchar_t *argument)
     return name;
 }
 
-char **File_Arguments(int argc, char **)
+// The count of the names is the split's too: ARGV's may be another, where
+// best fit turned a fullwidth quotation mark (U+FF02) into '"'.
+char **File_Arguments(int *argc, char **)
 {
     int count;
     wchar_t **wide, **environment;
     _startupinfo start = {};
-    if (__wgetmainargs(&count, &wide, &environment, _dowildcard, &start) != 0 || count != argc)
+    if (__wgetmainargs(&count, &wide, &environment, _dowildcard, &start) != 0)
         return nullptr;
-    char **names = static_cast<char **>(Mem_Alloc(argc * sizeof(char *)));
-    for (int i = 0; names != nullptr && i < argc; i++)
+    char **names = static_cast<char **>(Mem_Alloc(count * sizeof(char *)));
+    for (int i = 0; names != nullptr && i < count; i++)
         if ((names[i] = Utf8(wide[i])) == nullptr)
             return nullptr;
+    if (names != nullptr)
+        *argc = count;
     return names;
 }
 
