@@ -8,6 +8,6 @@
 
 int main(int argc, char **argv)
 {
-    char **names = File_Arguments(&argc, argv);
+    char **names = File_Arguments(&argc, argv);  // first: it may count the names anew
     return Numpress_Main(argc, names, stdout, stderr);
 }

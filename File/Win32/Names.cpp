@@ -43,12 +43,11 @@ char **File_Arguments(int *argc, char **)
     _startupinfo start = {};
     if (__wgetmainargs(&count, &wide, &environment, _dowildcard, &start) != 0)
         return nullptr;
+    *argc = count;
     char **names = static_cast<char **>(Mem_Alloc(count * sizeof(char *)));
     for (int i = 0; names != nullptr && i < count; i++)
         if ((names[i] = Utf8(wide[i])) == nullptr)
             return nullptr;
-    if (names != nullptr)
-        *argc = count;
     return names;
 }
 
