@@ -11,6 +11,9 @@
 //   input-fstat-fails fstat of a file open for reading fails
 //   size=N            a file open for reading says it is N bytes long (it grew or shrank)
 //   fstatfs-fails     fstatfs fails: no file system is told
+//   count-calls       at exit, on standard error: the reads of files open for reading,
+//                     the writes of files open for writing (the standard streams
+//                     aside), and the hints that a file is read in order
 
 #include <cerrno>
 #include <cstdio>
@@ -66,9 +69,12 @@ extern "C" int close(int fd)
     return fails ? Fail(EIO) : closed;
 }
 
+static long counted[3];  // reads, writes, hints
+
 extern "C" ssize_t read(int fd, void *buffer, size_t count)
 {
     static long reads;
+    counted[0] += fd > 2 && Fault("count-calls", fd, true);
     long failing = Fault("read-eio", fd, true);
     if (failing != 0 && ++reads == failing)
         return Fail(EIO);
@@ -77,6 +83,7 @@ extern "C" ssize_t read(int fd, void *buffer, size_t count)
 
 extern "C" ssize_t write(int fd, const void *buffer, size_t count)
 {
+    counted[1] += fd > 2 && Fault("count-calls", fd);
     if (Fault("write-short", fd) && count > 0)
         count--, errno = EIO;
     return Real<ssize_t(int, const void *, size_t)>("write")(fd, buffer, count);
@@ -109,4 +116,17 @@ extern "C" int fstatfs64(int fd, struct statfs64 *info)
 {
     return Fault("fstatfs-fails") ? Fail(ENOSYS)
                                   : Real<int(int, struct statfs64 *)>("fstatfs64")(fd, info);
+}
+
+extern "C" int posix_fadvise64(int fd, off64_t offset, off64_t length, int advice)
+{
+    counted[2] += advice == POSIX_FADV_SEQUENTIAL && Fault("count-calls", fd, true);
+    return Real<int(int, off64_t, off64_t, int)>("posix_fadvise64")(fd, offset, length, advice);
+}
+
+__attribute__((destructor)) static void PrintCounted()
+{
+    if (Fault("count-calls"))
+        std::fprintf(stderr, "reads %ld, writes %ld, hints %ld\n", counted[0], counted[1],
+                     counted[2]);
 }
