@@ -129,8 +129,8 @@ const CASE_T CASES[] = {
     {"0B" + L32.substr(2), "", 3, Bad("0B" + L32.substr(2)),
      Why(NOT_BINARY + "write 0B" + L32.substr(2) + " as 0x3FFFFFFF")},
     {"0b12", "", 3, Bad("0b12"), Why(NOT_A_TOKEN)},
-    {"0o11", "", 3, Bad("0o11"), Why(NOT_A_TOKEN)},  // octal as Python writes it
-    {"0b", "", 3, Bad("0b"), Why(NOT_A_TOKEN)},
+    {"0o11", "", 3, Bad("0o11"), Why(NOT_A_TOKEN)},     // octal as Python writes it
+    {"0x12 0b", "12", 3, Bad("0b"), Why(NOT_A_TOKEN)},  // a longer token's bytes left past its end
     {"1 //c", "01", 3, Bad("//c"), Why(COMMENT)},
     {"/*c*/", "", 3, Bad("/*c*/"), Why(COMMENT)},
     {"1 2,0x3", "01", 3, Bad("2,0x3"), Why(COMMA)},
