@@ -13,7 +13,7 @@
 //   fstatfs-fails     fstatfs fails: no file system is told
 //   count-calls       at exit, on standard error: the reads of files open for reading,
 //                     the writes of files open for writing (the standard streams
-//                     aside), and the hints that a file is read in order
+//                     aside), and the hints that a whole file is read in order
 
 #include <cerrno>
 #include <cstdio>
@@ -120,7 +120,8 @@ extern "C" int fstatfs64(int fd, struct statfs64 *info)
 
 extern "C" int posix_fadvise64(int fd, off64_t offset, off64_t length, int advice)
 {
-    counted[2] += advice == POSIX_FADV_SEQUENTIAL && Fault("count-calls", fd, true);
+    bool wholeFile = offset == 0 && length == 0;
+    counted[2] += wholeFile && advice == POSIX_FADV_SEQUENTIAL && Fault("count-calls", fd, true);
     return Real<int(int, off64_t, off64_t, int)>("posix_fadvise64")(fd, offset, length, advice);
 }
 
